@@ -1,0 +1,22 @@
+// Umbrella header of corvane: math, textures, scene graph, primitives.
+#pragma once
+
+#include <corvane/Primitive.h>
+#include <corvane/PrimitiveIndexed.h>
+#include <corvane/PrimitiveInterleaved.h>
+#include <corvane/kwBoundary.h>
+#include <corvane/kwContext.h>
+#include <corvane/kwLight.h>
+#include <corvane/kwMaterial.h>
+#include <corvane/kwNode.h>
+#include <corvane/kwRef.h>
+#include <corvane/kwSpotLight.h>
+#include <corvane/kwState.h>
+#include <corvane/kwTexture.h>
+#include <corvane/kwTransform.h>
+#include <corvane/kwTransformNode.h>
+#include <corvane/kwVec2.h>
+#include <corvane/kwVec3.h>
+#include <corvane/kwVec4.h>
+#include <corvane/kwVector.h>
+#include <corvane/vertexFormats.h>

@@ -1,0 +1,3 @@
+#include <corvane/kwRefCounted.h>
+
+kwRefCounted::~kwRefCounted() = default;

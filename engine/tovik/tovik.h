@@ -1,0 +1,4 @@
+// Umbrella header of tovik: timer and binary file stream.
+#pragma once
+
+#include <tovik/kwTimer.h>

@@ -1,0 +1,4 @@
+// Umbrella header of ornatex: image loaders and mesh primitives.
+#pragma once
+
+#include <ornatex/imageloaders/ImageLoaderTGA.h>

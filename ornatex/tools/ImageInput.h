@@ -1,0 +1,31 @@
+// Choosing a loader for a file and loading it into a texture.
+#pragma once
+
+#include <string>
+
+#include <corvane/kwTexture.h>
+
+namespace tool {
+
+enum class ImageKind { unknown, tga };
+
+// The loader for a file: by its magic bytes first, then by its extension.
+// TGA has no magic, so it is chosen by extension (.tga) or as the last resort.
+ImageKind chooseLoader(const std::string& path);
+
+// A texture that remembers whether it received an image.
+class CapturingTexture : public kwTexture {
+public:
+    void loadImage(int width, int height, texFormat format, unsigned char* pixels) override;
+    void loadSubImage(int x, int y, int width, int height, texFormat format, unsigned char* pixels) override;
+    bool received() const { return receivedImage; }
+
+private:
+    bool receivedImage = false;
+};
+
+// Runs the chosen loader on the file; its messages go to standard output.
+// Returns true when the texture received an image.
+bool loadImageFile(const std::string& path, CapturingTexture& texture);
+
+}  // namespace tool

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs, only those missing.
+# Usage: scripts/install-deps.sh [build|test|all]   (default: all)
+set -euo pipefail
+
+build_pkgs=(cmake ninja-build g++ pkg-config libsdl2-dev libgl-dev libegl-dev
+            libpng-dev libgtest-dev libgmock-dev libbenchmark-dev libx11-dev)
+# Peers for benchmarks and interoperability, the end-to-end test under Xvfb,
+# and clang with its sanitizer and fuzzer runtimes.
+test_pkgs=(libstb-dev libtiff-dev libtiff-tools imagemagick xvfb xauth xdotool
+           libgl1-mesa-dri libegl-mesa0 clang libclang-rt-14-dev)
+
+case "${1:-all}" in
+  build) want=("${build_pkgs[@]}") ;;
+  test|all) want=("${build_pkgs[@]}" "${test_pkgs[@]}") ;;
+  *) echo "usage: $0 [build|test|all]" >&2; exit 2 ;;
+esac
+
+missing=()
+for p in "${want[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
