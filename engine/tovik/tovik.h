@@ -2,3 +2,4 @@
 #pragma once
 
 #include <tovik/kwTimer.h>
+#include <tovik/kwStream.h>
