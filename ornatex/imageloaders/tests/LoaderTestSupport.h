@@ -1,0 +1,79 @@
+// Helpers shared by the loader tests: a temporary folder that is removed at
+// the end, files written into it, and a texture that records its calls.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <corvane/kwTexture.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace loadertest {
+
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "ornatex-test-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+        path = pattern;
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    std::string file(const std::string& name) const { return (path / name).string(); }
+
+    std::string write(const std::string& name, const std::vector<unsigned char>& bytes) const {
+        const std::string p = file(name);
+        std::FILE* f = std::fopen(p.c_str(), "wb");
+        if (!f) throw std::runtime_error("cannot write " + p);
+        if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+        return p;
+    }
+
+    std::filesystem::path path;
+};
+
+// One recorded texture call.
+struct TextureCall {
+    bool sub = false;
+    int x = 0, y = 0, width = 0, height = 0;
+    texFormat format = texRGB;
+    const unsigned char* address = nullptr;
+    std::vector<unsigned char> pixels;  // the bytes the call handed over
+};
+
+// Records every call; bytesPerCall says how many pixel bytes to copy
+// (width x height x bytes a pixel of the format).
+class RecordingTexture : public kwTexture {
+public:
+    void loadImage(int width, int height, texFormat format, unsigned char* pixels) override {
+        record(false, 0, 0, width, height, format, pixels);
+    }
+    void loadSubImage(int x, int y, int width, int height, texFormat format, unsigned char* pixels) override {
+        record(true, x, y, width, height, format, pixels);
+    }
+    std::vector<TextureCall> calls;
+
+private:
+    void record(bool sub, int x, int y, int w, int h, texFormat f, unsigned char* p) {
+        TextureCall c;
+        c.sub = sub;
+        c.x = x;
+        c.y = y;
+        c.width = w;
+        c.height = h;
+        c.format = f;
+        c.address = p;
+        const std::size_t n = std::size_t(w) * std::size_t(h) * std::size_t(texBytesPerPixel(f));
+        if (p && n) c.pixels.assign(p, p + n);
+        calls.push_back(std::move(c));
+    }
+};
+
+}  // namespace loadertest
