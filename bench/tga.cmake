@@ -1,0 +1,10 @@
+# loadTGAraw on 4096 x 4096 files beside stbi_load and memcpy of the pixel bytes.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(STB IMPORTED_TARGET stb)
+if(STB_FOUND)
+  add_executable(tga_bench ${CMAKE_CURRENT_LIST_DIR}/tga_bench.cpp)
+  target_link_libraries(tga_bench PRIVATE ornatex PkgConfig::STB benchmark::benchmark)
+  project_warnings(tga_bench)
+else()
+  message(STATUS "stb not found: tga_bench is not built (install libstb-dev)")
+endif()
