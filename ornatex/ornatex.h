@@ -2,3 +2,9 @@
 #pragma once
 
 #include <ornatex/imageloaders/ImageLoaderTGA.h>
+#include <ornatex/primitives/kwCircle.h>
+#include <ornatex/primitives/kwCone.h>
+#include <ornatex/primitives/kwCylinder.h>
+#include <ornatex/primitives/kwParametric.h>
+#include <ornatex/primitives/kwSphere.h>
+#include <ornatex/primitives/kwTexCircle.h>
