@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include <corvane/kwContext.h>
+#include <corvane/kwGLRenderer.h>
 
 int kwVertexFloats(kwVertexFormat format) {
     switch (format) {
@@ -30,7 +31,10 @@ int kwVertexPositionOffset(kwVertexFormat format) {
 
 Primitive::Primitive() = default;
 
-Primitive::~Primitive() { releaseArrays(); }
+Primitive::~Primitive() {
+    if (gpuArrays) kwReleaseGpu(gpuArrays);
+    releaseArrays();
+}
 
 void Primitive::releaseArrays() {
     switch (vertexFormat) {

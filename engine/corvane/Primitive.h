@@ -8,6 +8,8 @@
 #include <corvane/kwBoundary.h>
 #include <corvane/vertexFormats.h>
 
+struct kwGpuArrays;
+
 enum class kwVertexFormat { none, V2, N3V3, T2V3, T2N3V3 };
 
 // Floats a record of the format holds, and the offset of its position.
@@ -36,6 +38,10 @@ public:
     // The graphics-library primitive code: 2 line loop, 3 line strip,
     // 4 separate triangles, 6 triangle fan.
     int drawMode = 4;
+
+    // Engine-internal: the renderer's record of this primitive's buffer
+    // objects, or null before the first draw.
+    mutable kwGpuArrays* gpuArrays = nullptr;
 
 protected:
     // Takes ownership of the arrays, freeing those they replace.

@@ -22,4 +22,7 @@ public:
     virtual void popState();
     // Draws a primitive's arrays with the state and transform in force.
     virtual void drawPrimitive(const Primitive& primitive);
+    // Starts a frame's draw traversal with the camera's projection and view
+    // (column-major matrices); `headlight` adds a light shining along the view.
+    virtual void beginFrame(const float projection[16], const float view[16], bool headlight);
 };

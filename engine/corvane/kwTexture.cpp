@@ -1,4 +1,5 @@
 #include <corvane/kwTexture.h>
+#include <corvane/kwGLRenderer.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -44,7 +45,10 @@ std::size_t imageBytes(int width, int height, texFormat format) {
 
 kwTexture::kwTexture() = default;
 
-kwTexture::~kwTexture() { std::free(pixels); }
+kwTexture::~kwTexture() {
+    if (gpuTexture) kwReleaseGpu(gpuTexture);
+    std::free(pixels);
+}
 
 std::size_t kwTexture::getByteSize() const {
     return std::size_t(width) * std::size_t(height) * std::size_t(texBytesPerPixel(format));

@@ -19,6 +19,8 @@ inline int texBytesPerPixel(texFormat format) {
     return format == texRGB ? 3 : format == texRGBA ? 4 : 0;
 }
 
+struct kwGpuTexture;
+
 class CORVANE_API kwTexture : public kwRefCounted {
 public:
     kwTexture();
@@ -42,6 +44,10 @@ public:
 
     // Bumped whenever the image changes, so a renderer knows to upload again.
     unsigned getVersion() const { return version; }
+
+    // Engine-internal: the renderer's record of this texture's GL texture
+    // object, or null before the first use.
+    mutable kwGpuTexture* gpuTexture = nullptr;
 
 private:
     // Makes the storage hold exactly `bytes`, reusing it when it is big enough.

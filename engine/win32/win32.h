@@ -49,18 +49,40 @@ enum : UINT {
     WM_SYSKEYDOWN = 0x0104,
     WM_SYSKEYUP = 0x0105,
     WM_MOUSEMOVE = 0x0200,
+    WM_SIZE = 0x0005,
+    WM_CLOSE = 0x0010,
+    WM_LBUTTONDOWN = 0x0201,
+    WM_LBUTTONUP = 0x0202,
+    WM_RBUTTONDOWN = 0x0204,
+    WM_RBUTTONUP = 0x0205,
+    WM_MBUTTONDOWN = 0x0207,
+    WM_MBUTTONUP = 0x0208,
+};
+
+// Mouse message flags in wParam: which buttons are held.
+enum : UINT {
+    MK_LBUTTON = 0x0001,
+    MK_RBUTTON = 0x0002,
+    MK_SHIFT = 0x0004,
+    MK_CONTROL = 0x0008,
+    MK_MBUTTON = 0x0010,
 };
 
 // Virtual-key codes used by the system.
 enum : UINT {
+    VK_BACK = 0x08,
+    VK_TAB = 0x09,
+    VK_RETURN = 0x0D,
     VK_SHIFT = 0x10,
     VK_CONTROL = 0x11,
+    VK_MENU = 0x12,
     VK_ESCAPE = 0x1B,
     VK_SPACE = 0x20,
     VK_LEFT = 0x25,
     VK_UP = 0x26,
     VK_RIGHT = 0x27,
     VK_DOWN = 0x28,
+    VK_F1 = 0x70,
 };
 
 #endif

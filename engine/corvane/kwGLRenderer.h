@@ -1,0 +1,94 @@
+// Engine-internal: the OpenGL 2.1 fixed-function renderer, a kwContext that
+// applies transforms and states down the graph and draws primitives from
+// buffer objects. Vertex and index arrays are uploaded on a primitive's first
+// draw and again whenever its arrays change (Primitive::getArrayVersion);
+// textures likewise (kwTexture::getVersion). Its GL objects belong to the
+// context that was current when it was made, which must be current whenever
+// the renderer is used or destroyed.
+#pragma once
+
+#include <vector>
+
+#include <corvane/kwContext.h>
+
+class kwCamera;
+class kwLight;
+class kwMaterial;
+class kwTexture;
+class kwGLRenderer;
+
+// A primitive's buffer objects and the array version they hold.
+struct kwGpuArrays {
+    kwGLRenderer* owner;
+    const Primitive* primitive;
+    unsigned vertexBuffer;
+    unsigned indexBuffer;
+    unsigned version;
+    bool drawable;  // false when an index names a missing vertex
+};
+
+// A texture's GL texture object and the image version it holds.
+struct kwGpuTexture {
+    kwGLRenderer* owner;
+    const kwTexture* texture;
+    unsigned name;
+    unsigned version;
+};
+
+// Called by a destroyed primitive or texture: its record's GL objects are
+// deleted by their renderer at its next frame (or when it is destroyed).
+void kwReleaseGpu(kwGpuArrays* arrays);
+void kwReleaseGpu(kwGpuTexture* texture);
+
+// Small GL calls for the window, kept here with the other GL code.
+void kwGLViewport(int x, int y, int width, int height);
+void kwGLClear(const float color[4]);
+
+class kwGLRenderer : public kwContext {
+public:
+    kwGLRenderer();
+    ~kwGLRenderer() override;
+
+    // Sets the fixed state every frame relies on (depth test, lighting,
+    // normalisation of normals) and loads the matrices: projection, then view
+    // as the modelview. Deletes GL objects of primitives and textures that
+    // were destroyed since the last frame.
+    void beginFrame(const float projection[16], const float view[16], bool headlight) override;
+
+    void pushTransform(const kwTransform& transform) override;
+    void popTransform() override;
+    void pushState(const kwState& state) override;
+    void popState() override;
+    void drawPrimitive(const Primitive& primitive) override;
+
+    // Called by a primitive or texture that is destroyed while it still has
+    // GL objects: they are deleted at the next frame.
+    void forget(kwGpuArrays* arrays);
+    void forget(kwGpuTexture* texture);
+
+private:
+    struct StateEntry {
+        const kwState* state;
+        int lightIndex;                // GL light this state enabled, or -1
+        const kwMaterial* material;    // material in force before this state
+        const kwTexture* texture;      // texture in force before this state
+    };
+
+    void applyMaterial(const kwMaterial* material);
+    void applyTexture(const kwTexture* texture);
+    void bindArrays(const Primitive& primitive);
+    unsigned textureName(const kwTexture& texture);
+    void deleteForgotten();
+
+    std::vector<StateEntry> states;
+    std::vector<kwGpuArrays*> arrays;     // live records
+    std::vector<kwGpuTexture*> textures;  // live records
+    std::vector<unsigned> deadBuffers;
+    std::vector<unsigned> deadTextures;
+    const kwMaterial* material = nullptr;
+    const kwTexture* texture = nullptr;
+    int lightsInUse = 0;
+    int maxLights = 8;
+    bool textureEnabled = false;
+    int clientArrays = 0;  // bit 0 vertex, 1 normal, 2 texcoord
+};

@@ -1,0 +1,40 @@
+// Engine-internal: what a window needs from the system behind it. The SDL
+// backend opens a real window with an OpenGL context; the scripted backend
+// replays a kwWindowScript. Both report input as kwWindowEvent records, which
+// kwEventWindow turns into window messages.
+#pragma once
+
+class kwContext;
+class kwWindowScript;
+
+struct kwWindowEvent {
+    enum Type { None, Key, MouseMove, Button, Close, Resize } type = None;
+    unsigned vk = 0;       // Key: virtual-key code
+    bool down = false;     // Key, Button
+    bool repeat = false;   // Key: an auto-repeated key-down
+    int x = 0, y = 0;      // MouseMove: position; Resize: new size
+    int button = 0;        // Button: 0 left, 1 middle, 2 right
+    unsigned char buttons[3] = {0, 0, 0};  // MouseMove: held buttons
+};
+
+class kwWindowBackend {
+public:
+    virtual ~kwWindowBackend();
+
+    // The rendering context of this backend (never null).
+    virtual kwContext* context() = 0;
+    virtual bool canDraw() const = 0;
+    virtual bool makeCurrent() = 0;
+    // Presents the frame; starts a refresh, whose events poll() then returns.
+    virtual void present() = 0;
+    // Takes the next pending event; false when there is none.
+    virtual bool poll(kwWindowEvent& event) = 0;
+    virtual void resize(int width, int height) = 0;
+    virtual void move(int x, int y) = 0;
+    virtual void* handle() = 0;
+    // True when the window should start closed.
+    virtual bool closedAtStart() const { return false; }
+
+    // Creates the backend for a new window: scripted when a script is given.
+    static kwWindowBackend* create(int width, int height, const char* title, const kwWindowScript* script);
+};
