@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include <corvane/Primitive.h>
 #include <corvane/kwLight.h>
@@ -44,6 +45,22 @@ void kwGLClear(const float color[4]) {
     glClearColor(color[0], color[1], color[2], color[3]);
     glDepthMask(GL_TRUE);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void kwGLReadPixels(int width, int height, unsigned char* rgb) {
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    // GL gives the bottom row first; callers want the top row first.
+    const std::size_t row = std::size_t(width) * 3;
+    std::vector<unsigned char> swap(row);
+    for (int y = 0; y < height / 2; ++y) {
+        unsigned char* a = rgb + std::size_t(y) * row;
+        unsigned char* b = rgb + std::size_t(height - 1 - y) * row;
+        std::memcpy(swap.data(), a, row);
+        std::memcpy(a, b, row);
+        std::memcpy(b, swap.data(), row);
+    }
 }
 
 kwGLRenderer::kwGLRenderer() {

@@ -43,6 +43,8 @@ void kwReleaseGpu(kwGpuTexture* texture);
 // Small GL calls for the window, kept here with the other GL code.
 void kwGLViewport(int x, int y, int width, int height);
 void kwGLClear(const float color[4]);
+// Reads the back buffer as RGB, top row first.
+void kwGLReadPixels(int width, int height, unsigned char* rgb);
 
 class kwGLRenderer : public kwContext {
 public:

@@ -37,3 +37,11 @@ void kwWindow::setPos(int x, int y, int w, int h) {
 }
 
 bool kwWindow::isScripted() const { return !backend->canDraw(); }
+
+bool kwWindow::readPixels(std::vector<unsigned char>& rgb) {
+    rgb.clear();
+    if (width <= 0 || height <= 0 || !backend->makeCurrent()) return false;
+    rgb.resize(std::size_t(width) * std::size_t(height) * 3);
+    kwGLReadPixels(width, height, rgb.data());
+    return true;
+}

@@ -7,6 +7,8 @@
 // Creation failures are thrown as char* text.
 #pragma once
 
+#include <vector>
+
 #include <corvane/corvaneExport.h>
 #include <corvane/kwRenderTarget.h>
 
@@ -29,6 +31,11 @@ public:
 
     // True for the scripted stand-in (no display, nothing drawn).
     bool isScripted() const;
+
+    // Reads the frame drawn since the last refresh (before it is presented)
+    // as width x height RGB pixels, top row first. False, with `rgb` empty,
+    // for a scripted window.
+    bool readPixels(std::vector<unsigned char>& rgb);
 
     // Nonzero while the window is open; cleared when it is closed (by the
     // user, by SIGINT/SIGTERM, or by the script).
