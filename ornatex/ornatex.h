@@ -1,7 +1,9 @@
 // Umbrella header of ornatex: image loaders and mesh primitives.
 #pragma once
 
+#include <ornatex/imageloaders/ImageLoaderRGBA.h>
 #include <ornatex/imageloaders/ImageLoaderTGA.h>
+#include <ornatex/imageloaders/ImageLoaderTIFF.h>
 #include <ornatex/primitives/kwCircle.h>
 #include <ornatex/primitives/kwCone.h>
 #include <ornatex/primitives/kwCylinder.h>
