@@ -1,0 +1,353 @@
+#include <ornatex/imageloaders/ImageLoaderTIFF.h>
+
+#include <corvane/kwTexture.h>
+#include <tovik/kwStream.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "StreamReaders.h"
+
+using ornatex::readStreamLong;
+using ornatex::readStreamShort;
+
+namespace {
+
+constexpr std::uint16_t littleEndianMark = 0x4949;  // "II"
+constexpr std::uint16_t bigEndianMark = 0x4D4D;     // "MM"
+
+constexpr std::uint32_t typeShort = 3;
+constexpr std::uint32_t typeLong = 4;
+
+enum Tag : std::uint32_t {
+    tagImageWidth = 256,
+    tagImageLength = 257,
+    tagBitsPerSample = 258,
+    tagCompression = 259,
+    tagPhotometric = 262,
+    tagStripOffsets = 273,
+    tagSamplesPerPixel = 277,
+    tagRowsPerStrip = 278,
+    tagStripByteCounts = 279,
+    tagColorMap = 320,
+};
+
+// One directory entry's field type, count and value field.
+struct Field {
+    std::uint32_t type = 0;
+    std::uint32_t count = 0;
+    std::uint32_t value = 0;
+};
+
+// What the loader keeps of the first directory. Later entries of a tag
+// overwrite earlier ones; absent tags stay 0. Compression, BitsPerSample and
+// SamplesPerPixel are kept only to refuse files the decoder would misread.
+struct Directory {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::uint32_t photometric = 0;
+    std::uint32_t rowsPerStrip = 0;
+    Field stripOffsets;
+    Field stripByteCounts;
+    Field colorMap;
+    bool hasCompression = false;
+    bool hasBitsPerSample = false;
+    bool hasSamplesPerPixel = false;
+    Field compression;
+    Field bitsPerSample;
+    Field samplesPerPixel;
+};
+
+// The messages print 32-bit numbers with %d: 2^31 and above show negative.
+int asInt(std::uint32_t v) { return static_cast<int>(v); }
+
+// A SHORT value stored in the value field occupies its first two bytes.
+std::uint32_t shortValue(const Field& f) { return f.type == typeShort ? (f.value & 0xffffu) : f.value; }
+
+void store(Directory& dir, std::uint32_t tag, const Field& f) {
+    switch (tag) {
+        case tagImageWidth: dir.width = f.value; break;
+        case tagImageLength: dir.height = f.value; break;
+        case tagPhotometric: dir.photometric = f.value; break;
+        case tagStripOffsets: dir.stripOffsets = f; break;
+        case tagRowsPerStrip: dir.rowsPerStrip = f.value; break;
+        case tagStripByteCounts: dir.stripByteCounts = f; break;
+        case tagColorMap: dir.colorMap = f; break;
+        case tagCompression: dir.hasCompression = true; dir.compression = f; break;
+        case tagBitsPerSample: dir.hasBitsPerSample = true; dir.bitsPerSample = f; break;
+        case tagSamplesPerPixel: dir.hasSamplesPerPixel = true; dir.samplesPerPixel = f; break;
+        default: break;
+    }
+}
+
+std::uint64_t fileSizeOf(kwStream& stream) {
+    if (std::fseek(stream.file, 0, SEEK_END) != 0) return 0;
+    const long size = std::ftell(stream.file);
+    stream.seek(0);
+    return size < 0 ? 0 : static_cast<std::uint64_t>(size);
+}
+
+std::uint32_t elementSize(std::uint32_t type) { return type == typeShort ? 2 : 4; }
+
+// TIFF keeps an array of up to four bytes in the value field itself;
+// otherwise the value field holds the file offset of the array.
+bool storedInline(const Field& f) { return std::uint64_t(f.count) * elementSize(f.type) <= 4; }
+
+bool arrayInFile(const Field& f, std::uint64_t fileSize) {
+    return storedInline(f) || std::uint64_t(f.value) + std::uint64_t(f.count) * elementSize(f.type) <= fileSize;
+}
+
+// Reads a SHORT or LONG array (checked by arrayInFile) into `out`, printing
+// each value with `traceFormat` when it is given.
+void readArray(kwStream& stream, const Field& f, std::uint32_t* out, const char* traceFormat) {
+    if (storedInline(f)) {
+        for (std::uint32_t k = 0; k < f.count; ++k) {
+            out[k] = f.type == typeShort ? (f.value >> (16 * k)) & 0xffffu : f.value;
+            if (traceFormat) std::printf(traceFormat, asInt(out[k]));
+        }
+        return;
+    }
+    stream.seek(static_cast<long>(f.value));
+    for (std::uint32_t k = 0; k < f.count; ++k) {
+        out[k] = f.type == typeShort ? readStreamShort(stream) : readStreamLong(stream);
+        if (traceFormat) std::printf(traceFormat, asInt(out[k]));
+    }
+}
+
+// Reads the header and the first directory, printing the trace. Returns false
+// when there is nothing to decode (not little-endian, or refused).
+bool readDirectory(kwStream& stream, std::uint64_t fileSize, Directory& dir) {
+    const std::uint16_t mark = readStreamShort(stream);
+    std::printf("Byte order: %d\n", static_cast<int>(static_cast<std::int16_t>(mark)));
+    if (mark == bigEndianMark) {
+        std::printf("Byte order: MSB\n");
+        return false;
+    }
+    if (mark != littleEndianMark) return false;
+    std::printf("Byte order: LSB\n");
+
+    const std::uint16_t version = readStreamShort(stream);
+    const std::uint32_t ifdOffset = readStreamLong(stream);
+    if (std::uint64_t(ifdOffset) + 2 > fileSize) {
+        std::printf("Version number: %d\n", version);
+        std::printf("Data offset: %d\n", asInt(ifdOffset));
+        std::printf("TIFF file refused: the image file directory at offset %u lies outside the file (%llu bytes)\n",
+                    ifdOffset, static_cast<unsigned long long>(fileSize));
+        return false;
+    }
+    stream.seek(static_cast<long>(ifdOffset));
+    const std::uint16_t entryCount = readStreamShort(stream);
+    std::printf("Version number: %d\n", version);
+    std::printf("Data offset: %d\n", asInt(ifdOffset));
+    std::printf("IFD: %d\n", entryCount);
+    if (std::uint64_t(ifdOffset) + 2 + 12 * std::uint64_t(entryCount) > fileSize) {
+        std::printf("TIFF file refused: the directory's %u entries run past the end of the file\n", entryCount);
+        return false;
+    }
+
+    for (unsigned k = 0; k < entryCount; ++k) {
+        const std::uint32_t tag = readStreamShort(stream);
+        Field f;
+        f.type = readStreamShort(stream);
+        f.count = readStreamLong(stream);
+        f.value = readStreamLong(stream);
+        std::printf("%d %d %d %d\n", asInt(tag), asInt(f.type), asInt(f.count), asInt(f.value));
+        store(dir, tag, f);
+    }
+    std::printf("Next IFD: %d\n", asInt(readStreamLong(stream)));
+    return true;
+}
+
+void refuse(const char* reason) { std::printf("TIFF file refused: %s\n", reason); }
+
+// Refuses what the decoder cannot read correctly: compressed strips, samples
+// other than one 8-bit index, and directories whose strip arrays or colour
+// map are malformed. Prints the reason and returns false.
+bool checkDirectory(const Directory& dir, std::uint64_t fileSize) {
+    if (dir.hasCompression && shortValue(dir.compression) != 1) {
+        std::printf("TIFF file refused: compression %u, only uncompressed (1) strips are decoded\n",
+                    shortValue(dir.compression));
+        return false;
+    }
+    if (dir.hasBitsPerSample && (dir.bitsPerSample.count != 1 || shortValue(dir.bitsPerSample) != 8)) {
+        refuse("BitsPerSample is not 8, only 8-bit palette indices are decoded");
+        return false;
+    }
+    if (dir.hasSamplesPerPixel && shortValue(dir.samplesPerPixel) != 1) {
+        std::printf("TIFF file refused: SamplesPerPixel %u, only 1 is decoded\n", shortValue(dir.samplesPerPixel));
+        return false;
+    }
+    if (dir.width == 0) {
+        refuse("ImageWidth is 0");
+        return false;
+    }
+    const Field& offsets = dir.stripOffsets;
+    const Field& counts = dir.stripByteCounts;
+    if ((offsets.type != typeShort && offsets.type != typeLong) || (counts.type != typeShort && counts.type != typeLong)) {
+        refuse("StripOffsets and StripByteCounts must be present, of field type SHORT or LONG");
+        return false;
+    }
+    if (offsets.count != counts.count || offsets.count == 0) {
+        std::printf("TIFF file refused: %u StripOffsets and %u StripByteCounts\n", offsets.count, counts.count);
+        return false;
+    }
+    if (!arrayInFile(offsets, fileSize) || !arrayInFile(counts, fileSize)) {
+        refuse("the strip arrays lie outside the file");
+        return false;
+    }
+    return true;
+}
+
+bool checkColorMap(const Field& map, std::uint64_t fileSize) {
+    if (map.type != typeShort || map.count == 0 || map.count % 3 != 0 || map.count > 3 * 256) {
+        std::printf("TIFF file refused: ColorMap of field type %u with %u entries, expected SHORT, 3 x 1 to 3 x 256\n",
+                    map.type, map.count);
+        return false;
+    }
+    if (!arrayInFile(map, fileSize)) {
+        refuse("the ColorMap lies outside the file");
+        return false;
+    }
+    return true;
+}
+
+// Builds the expansion table from the colour map: red, green and blue of each
+// index in the first three bytes, and in the fourth a mark for indices beyond
+// the map. Samples are 16-bit; the top byte is the 8-bit sample (this maps
+// both v * 257 and v * 256 back to v). A map whose entries are all below 256
+// was written with 8-bit samples and is taken as it stands.
+void buildPalette(const std::vector<std::uint32_t>& map, std::uint32_t (&table)[256], std::uint32_t& badMark) {
+    const std::uint32_t third = static_cast<std::uint32_t>(map.size() / 3);
+    const bool eightBit = std::all_of(map.begin(), map.end(), [](std::uint32_t v) { return v < 256; });
+    const unsigned shift = eightBit ? 0 : 8;
+    const unsigned char bad[4] = {0, 0, 0, 1};
+    std::memcpy(&badMark, bad, 4);
+    for (std::uint32_t v = 0; v < 256; ++v) {
+        unsigned char rgb[4] = {0, 0, 0, 1};
+        if (v < third) {
+            rgb[0] = static_cast<unsigned char>(map[v] >> shift);
+            rgb[1] = static_cast<unsigned char>(map[v + third] >> shift);
+            rgb[2] = static_cast<unsigned char>(map[v + 2 * third] >> shift);
+            rgb[3] = 0;
+        }
+        std::memcpy(&table[v], rgb, 4);
+    }
+}
+
+// Expands `rows` rows of `width` indices into red-green-blue pixels, file row
+// r becoming output row rows - 1 - r. Returns false when an index lies beyond
+// the colour map.
+bool expand(const unsigned char* indices, std::size_t width, std::size_t rows, const std::uint32_t (&table)[256],
+            std::uint32_t badMark, unsigned char* output) {
+    std::uint32_t seen = 0;
+    for (std::size_t r = 0; r < rows; ++r) {
+        const unsigned char* in = indices + r * width;
+        unsigned char* out = output + (rows - 1 - r) * width * 3;
+        // Four-byte stores: each one's fourth byte is overwritten by the next
+        // pixel, so the row's last pixel is stored with three bytes.
+        for (std::size_t c = 0; c + 1 < width; ++c) {
+            const std::uint32_t rgb = table[in[c]];
+            seen |= rgb;
+            std::memcpy(out + 3 * c, &rgb, 4);
+        }
+        const std::uint32_t last = table[in[width - 1]];
+        seen |= last;
+        std::memcpy(out + 3 * (width - 1), &last, 3);
+    }
+    return (seen & badMark) == 0;
+}
+
+// The palette path: strip arrays, strips, colour map, expansion, hand-over.
+void decodePalette(kwStream& stream, std::uint64_t fileSize, const Directory& dir, kwTexture* texture) {
+    if (!checkDirectory(dir, fileSize)) return;
+
+    const std::uint32_t stripCount = dir.stripOffsets.count;
+    std::vector<std::uint32_t> byteCounts(stripCount);
+    std::vector<std::uint32_t> offsets(stripCount);
+    readArray(stream, dir.stripByteCounts, byteCounts.data(), "StripByteCounts: %d\n");
+    std::uint64_t pixelDataSize = 0;
+    for (std::uint32_t n : byteCounts) pixelDataSize += n;
+    std::printf("pixelDataSize: %d\n", asInt(static_cast<std::uint32_t>(pixelDataSize)));
+    readArray(stream, dir.stripOffsets, offsets.data(), "StripOffsets: %d\n");
+    // RowsPerStrip absent or 0 means TIFF's default: one strip for the image.
+    const std::uint32_t rowsPerStrip = dir.rowsPerStrip ? dir.rowsPerStrip : 0xffffffffu;
+    std::printf("ImageLength/RowsPerStrip: %d\n", asInt(dir.height / rowsPerStrip));
+
+    if (pixelDataSize > fileSize) {
+        std::printf("TIFF file refused: the strips add up to %llu bytes, more than the file's %llu\n",
+                    static_cast<unsigned long long>(pixelDataSize), static_cast<unsigned long long>(fileSize));
+        return;
+    }
+    const std::uint64_t width = dir.width;
+    const std::uint64_t height = dir.height;
+    if (pixelDataSize % width != 0 || pixelDataSize / width < height) {
+        std::printf("TIFF file refused: %llu bytes of pixel data are not whole rows of %u covering %u rows\n",
+                    static_cast<unsigned long long>(pixelDataSize), dir.width, dir.height);
+        return;
+    }
+    for (std::uint32_t k = 0; k < stripCount; ++k) {
+        if (std::uint64_t(offsets[k]) + byteCounts[k] > fileSize) {
+            std::printf("TIFF file refused: strip %u (offset %u, %u bytes) lies outside the file\n", k, offsets[k],
+                        byteCounts[k]);
+            return;
+        }
+    }
+    if (!checkColorMap(dir.colorMap, fileSize)) return;
+
+    // Only the first H rows are delivered; pixelDataSize <= fileSize bounds
+    // every allocation below by the file's own size.
+    const std::size_t pixelCount = static_cast<std::size_t>(width * height);
+    std::unique_ptr<unsigned char[]> indices(new unsigned char[pixelCount ? pixelCount : 1]);
+    unsigned char* cursor = indices.get();
+    std::size_t remaining = pixelCount;
+    for (std::uint32_t k = 0; k < stripCount && remaining > 0; ++k) {
+        std::size_t take = std::min<std::size_t>(byteCounts[k], remaining);
+        stream.seek(static_cast<long>(offsets[k]));
+        const long expectedEnd = static_cast<long>(offsets[k] + take);
+        while (take > 0) {
+            const int chunk = static_cast<int>(std::min<std::size_t>(take, std::size_t(1) << 30));
+            stream.readChunk(cursor, chunk);
+            cursor += chunk;
+            take -= chunk;
+            remaining -= chunk;
+        }
+        if (std::ftell(stream.file) != expectedEnd) {
+            std::printf("TIFF file refused: strip %u could not be read whole\n", k);
+            return;
+        }
+    }
+
+    std::vector<std::uint32_t> map(dir.colorMap.count);
+    readArray(stream, dir.colorMap, map.data(), nullptr);
+    std::uint32_t table[256];
+    std::uint32_t badMark = 0;
+    buildPalette(map, table, badMark);
+
+    std::unique_ptr<unsigned char[]> output(new unsigned char[pixelCount ? 3 * pixelCount : 1]);
+    if (pixelCount && !expand(indices.get(), dir.width, dir.height, table, badMark, output.get())) {
+        std::printf("TIFF file refused: a palette index lies beyond the %u colours of the ColorMap\n",
+                    dir.colorMap.count / 3);
+        return;
+    }
+    indices.reset();
+    texture->loadImage(asInt(dir.width), asInt(dir.height), texRGB, output.get());
+}
+
+}  // namespace
+
+int ImageLoaderTIFF::loadTIFF(kwTexture* texture, const char* path) {
+    kwStream stream(path, kwStream::readMode);
+    if (stream.status & kwStream::noFile) return 1;
+    stream.setStreamMode(kwStream::littleEndian, true);
+    const std::uint64_t fileSize = fileSizeOf(stream);
+
+    Directory dir;
+    if (!readDirectory(stream, fileSize, dir)) return 0;
+    if (dir.photometric != 3) return 0;
+    decodePalette(stream, fileSize, dir, texture);
+    return 0;
+}

@@ -1,0 +1,378 @@
+#include <ornatex/imageloaders/ImageLoaderRGBA.h>
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "../SgiDump.h"
+#include "LoaderTestSupport.h"
+
+using loadertest::RecordingTexture;
+using loadertest::TempDir;
+using Bytes = std::vector<unsigned char>;
+
+namespace {
+
+struct Loaded {
+    RecordingTexture texture;
+    std::string output;
+    int result = -1;
+};
+
+void load(const std::string& path, Loaded& l) {
+    testing::internal::CaptureStdout();
+    l.result = ImageLoaderRGBA::loadRGBA(&l.texture, path.c_str());
+    std::fflush(stdout);
+    l.output = testing::internal::GetCapturedStdout();
+}
+
+Bytes header(unsigned storage, unsigned bpc, unsigned width, unsigned height, unsigned channels) {
+    Bytes h(512, 0);
+    h[0] = 0x01;
+    h[1] = 0xDA;
+    h[2] = static_cast<unsigned char>(storage);
+    h[3] = static_cast<unsigned char>(bpc);
+    h[5] = channels > 1 ? 3 : 2;
+    h[6] = static_cast<unsigned char>(width >> 8);
+    h[7] = static_cast<unsigned char>(width);
+    h[8] = static_cast<unsigned char>(height >> 8);
+    h[9] = static_cast<unsigned char>(height);
+    h[10] = static_cast<unsigned char>(channels >> 8);
+    h[11] = static_cast<unsigned char>(channels);
+    return h;
+}
+
+void putBig32(Bytes& b, std::uint32_t v) {
+    for (int k = 3; k >= 0; --k) b.push_back(static_cast<unsigned char>(v >> (8 * k)));
+}
+
+// A run-length encoded file; scanlines[c][y] holds that scanline's packets.
+Bytes rleFile(unsigned width, unsigned height, const std::vector<std::vector<Bytes>>& scanlines, unsigned storage = 1,
+              unsigned bpc = 1) {
+    const unsigned channels = static_cast<unsigned>(scanlines.size());
+    Bytes f = header(storage, bpc, width, height, channels);
+    std::uint32_t at = 512 + 8 * height * channels;
+    Bytes data;
+    for (const auto& channel : scanlines)
+        for (const Bytes& line : channel) {
+            putBig32(f, at + static_cast<std::uint32_t>(data.size()));
+            data.insert(data.end(), line.begin(), line.end());
+        }
+    for (const auto& channel : scanlines)
+        for (const Bytes& line : channel) putBig32(f, static_cast<std::uint32_t>(line.size()));
+    f.insert(f.end(), data.begin(), data.end());
+    return f;
+}
+
+Bytes concat(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// What one printf("%u %u %u\n") a line gives for the same bytes.
+std::string printfDump(const Bytes& bytes, std::size_t lines) {
+    std::string out;
+    char line[32];
+    for (std::size_t k = 0; k < lines; ++k) {
+        auto at = [&](std::size_t i) { return i < bytes.size() ? unsigned(bytes[i]) : 0u; };
+        std::snprintf(line, sizeof line, "%u %u %u\n", at(3 * k), at(3 * k + 1), at(3 * k + 2));
+        out += line;
+    }
+    return out;
+}
+
+std::string dataFile(const std::string& name) { return std::string(LOADER_TEST_DATA) + "/" + name; }
+
+}  // namespace
+
+TEST(SgiLoader, VerbatimPlanesAreInterleaved) {
+    TempDir dir;
+    Loaded rgba;
+    load(dir.write("v4.sgi", concat(header(0, 1, 2, 1, 4), {1, 2, 3, 4, 5, 6, 7, 8})), rgba);
+    ASSERT_EQ(rgba.texture.calls.size(), 1u);
+    EXPECT_EQ(rgba.texture.calls[0].width, 2);
+    EXPECT_EQ(rgba.texture.calls[0].height, 1);
+    EXPECT_EQ(rgba.texture.calls[0].format, texRGBA);
+    EXPECT_EQ(rgba.texture.calls[0].pixels, (Bytes{1, 3, 5, 7, 2, 4, 6, 8}));
+    EXPECT_EQ(rgba.output, "");
+    EXPECT_EQ(rgba.result, 0);
+
+    // Three planes are interleaved the same way and go in as texRGB.
+    Loaded rgb;
+    load(dir.write("v3.sgi", concat(header(0, 1, 2, 1, 3), {1, 2, 3, 4, 5, 6})), rgb);
+    ASSERT_EQ(rgb.texture.calls.size(), 1u);
+    EXPECT_EQ(rgb.texture.calls[0].format, texRGB);
+    EXPECT_EQ(rgb.texture.calls[0].pixels, (Bytes{1, 3, 5, 2, 4, 6}));
+
+    // Width 0 still uploads; one channel does not.
+    Loaded empty, grey;
+    load(dir.write("w0.sgi", header(0, 1, 0, 5, 4)), empty);
+    ASSERT_EQ(empty.texture.calls.size(), 1u);
+    EXPECT_EQ(empty.texture.calls[0].width, 0);
+    EXPECT_EQ(empty.texture.calls[0].format, texRGBA);
+    load(dir.write("bw.sgi", concat(header(0, 1, 2, 1, 1), {1, 2})), grey);
+    EXPECT_TRUE(grey.texture.calls.empty());
+    EXPECT_EQ(grey.output, "");
+
+    // Two bytes a channel: the most significant byte of each sample.
+    Loaded wide;
+    load(dir.write("v16.sgi", concat(header(0, 2, 1, 1, 3), {0x12, 0x34, 0x56, 0x78, 0x9a, 0xbc})), wide);
+    ASSERT_EQ(wide.texture.calls.size(), 1u);
+    EXPECT_EQ(wide.texture.calls[0].pixels, (Bytes{0x12, 0x56, 0x9a}));
+}
+
+TEST(SgiLoader, RunLengthScanlinesAndDump) {
+    TempDir dir;
+    const Bytes f = rleFile(3, 1, {{{0x83, 0x0A, 0x0B, 0x0C, 0x00}}, {{0x03, 0x14, 0x00}},
+                                   {{0x82, 0x1E, 0x1F, 0x01, 0x20, 0x00}}});
+    Loaded l;
+    load(dir.write("rle.sgi", f), l);
+    EXPECT_EQ(l.output, "10 20 30\n");
+    ASSERT_EQ(l.texture.calls.size(), 1u);
+    EXPECT_EQ(l.texture.calls[0].format, texRGB);
+    EXPECT_EQ(l.texture.calls[0].pixels, (Bytes{0x0A, 0x14, 0x1E, 0x0B, 0x14, 0x1F, 0x0C, 0x14, 0x20}));
+
+    // Storage byte 2 is run-length encoded too; 0x80 ends a scanline like 0x00.
+    Bytes two = rleFile(3, 1, {{{0x83, 0x0A, 0x0B, 0x0C, 0x80}}, {{0x03, 0x14, 0x80}},
+                               {{0x82, 0x1E, 0x1F, 0x01, 0x20, 0x80}}}, 2);
+    Loaded s2;
+    load(dir.write("rle2.sgi", two), s2);
+    ASSERT_EQ(s2.texture.calls.size(), 1u);
+    EXPECT_EQ(s2.texture.calls[0].pixels, l.texture.calls[0].pixels);
+
+    // Width 4, height 2, 4 channels: the second row starts at byte 16.
+    std::vector<std::vector<Bytes>> lines(4);
+    for (unsigned c = 0; c < 4; ++c)
+        for (unsigned y = 0; y < 2; ++y)
+            lines[c].push_back({0x04, static_cast<unsigned char>(10 * y + c), 0x00});
+    Loaded wide;
+    load(dir.write("4x2.sgi", rleFile(4, 2, lines)), wide);
+    ASSERT_EQ(wide.texture.calls.size(), 1u);
+    EXPECT_EQ(wide.texture.calls[0].format, texRGBA);
+    const Bytes& p = wide.texture.calls[0].pixels;
+    EXPECT_EQ(Bytes(p.begin(), p.begin() + 4), (Bytes{0, 1, 2, 3}));
+    EXPECT_EQ(Bytes(p.begin() + 16, p.begin() + 20), (Bytes{10, 11, 12, 13}));
+    // 8 pixels: (8 + 2) / 3 = 3 lines, which do not line up with the pixels.
+    EXPECT_EQ(wide.output, "0 1 2\n3 0 1\n2 3 0\n");
+
+    // One channel, 6 pixels: two dump lines, no upload.
+    Loaded grey;
+    load(dir.write("bw.sgi", rleFile(3, 2, {{{0x83, 1, 2, 3, 0}, {0x03, 9, 0}}})), grey);
+    EXPECT_EQ(grey.output, "1 2 3\n9 9 9\n");
+    EXPECT_TRUE(grey.texture.calls.empty());
+    EXPECT_EQ(grey.result, 0);
+
+    // Two bytes a channel: control words and values are 16-bit.
+    Loaded rle16;
+    load(dir.write("rle16.sgi", rleFile(2, 1, {{{0, 0x82, 0x01, 0x02, 0x03, 0x04, 0, 0}},
+                                               {{0, 0x02, 0xAB, 0xCD, 0, 0}},
+                                               {{0, 0x01, 0x09, 0x09, 0, 0x01, 0x08, 0x08, 0, 0}}}, 1, 2)),
+         rle16);
+    ASSERT_EQ(rle16.texture.calls.size(), 1u);
+    EXPECT_EQ(rle16.texture.calls[0].pixels, (Bytes{0x01, 0xAB, 0x09, 0x03, 0xAB, 0x08}));
+}
+
+TEST(SgiLoader, DumpBytesMatchPrintf) {
+    // Every byte value, and the last line reaching past the block.
+    Bytes all;
+    for (unsigned v = 0; v < 256; ++v) all.push_back(static_cast<unsigned char>(v));
+    for (std::size_t bytes : {std::size_t(0), std::size_t(1), std::size_t(2), std::size_t(3), std::size_t(255),
+                              std::size_t(256)}) {
+        const Bytes data(all.begin(), all.begin() + bytes);
+        for (std::size_t pixels : {bytes, bytes / 3, bytes + 4}) {
+            const std::size_t lines = ornatex::sgiDumpLines(pixels, bytes);
+            EXPECT_LE(lines, (pixels + 2) / 3);
+            EXPECT_LE(lines * 3, bytes + 2);
+            std::FILE* f = std::tmpfile();
+            ASSERT_NE(f, nullptr);
+            ornatex::writeSgiDump(data.data(), data.size(), lines, f);
+            std::rewind(f);
+            std::string got;
+            for (int ch; (ch = std::fgetc(f)) != EOF;) got += static_cast<char>(ch);
+            std::fclose(f);
+            EXPECT_EQ(got, printfDump(data, lines)) << bytes << " bytes, " << pixels << " pixels";
+        }
+    }
+    // A long dump crosses the writer's buffer many times.
+    Bytes big(300000);
+    for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<unsigned char>(i * 131 + i / 7);
+    std::FILE* f = std::tmpfile();
+    ornatex::writeSgiDump(big.data(), big.size(), big.size() / 3, f);
+    std::rewind(f);
+    std::string got;
+    for (int ch; (ch = std::fgetc(f)) != EOF;) got += static_cast<char>(ch);
+    std::fclose(f);
+    EXPECT_TRUE(got == printfDump(big, big.size() / 3));
+}
+
+TEST(SgiLoader, MalformedFilesStayInsideTheirBlocks) {
+    TempDir dir;
+    Loaded missing;
+    load(dir.file("absent.sgi"), missing);
+    EXPECT_EQ(missing.output, "Missing data..\n");
+    EXPECT_EQ(missing.result, 0);
+
+    const Bytes good = rleFile(3, 1, {{{0x83, 1, 2, 3, 0}}, {{0x03, 4, 0}}, {{0x03, 5, 0}}});
+    struct Case {
+        const char* name;
+        Bytes file;
+        std::string refusal;
+    };
+    std::vector<Case> cases;
+    cases.push_back({"short", Bytes(good.begin(), good.begin() + 300),
+                     "SGI file refused: 300 bytes, too short for the 512-byte header"});
+    {
+        Bytes f = good;
+        f[512 + 4] = 0x7f;  // green's start far outside the file
+        f[512 + 5] = 0;
+        f[512 + 6] = 0;
+        f[512 + 7] = 0x10;
+        cases.push_back({"start", f, "SGI file refused: scanline 0 of channel 1 starts at 2130706448, outside the data (524 to " +
+                                         std::to_string(f.size()) + ")"});
+        f = good;
+        f[512 + 2] = 0;  // red's start inside the header
+        f[512 + 3] = 0;
+        cases.push_back({"header", f, "SGI file refused: scanline 0 of channel 0 starts at 0, outside the data (524 to " +
+                                          std::to_string(f.size()) + ")"});
+    }
+    {
+        Bytes f = good;
+        f.resize(f.size() - 2);  // blue's packet loses its value and terminator
+        cases.push_back({"past", f, "SGI file refused: scanline 0 of channel 2 runs past the end of the file"});
+    }
+    cases.push_back({"table", concat(header(1, 1, 10, 1000, 3), Bytes(64, 0)),
+                     "SGI file refused: 576 bytes, the start table of 3000 entries runs past the end"});
+    {
+        Bytes f = concat(header(1, 1, 65535, 65535, 4), Bytes(4 * 65535 * 4, 0));
+        cases.push_back({"huge", f, "SGI file refused: 65535x65535 with 4 channels is more than " +
+                                        std::to_string(f.size()) + " bytes can encode"});
+    }
+    cases.push_back({"planes", concat(header(0, 1, 100, 100, 4), Bytes(100, 0)),
+                     "SGI file refused: 612 bytes, the verbatim planes need 40512"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Loaded l;
+        load(dir.write(std::string(c.name) + ".sgi", c.file), l);
+        EXPECT_EQ(l.output, c.refusal + "\n");
+        EXPECT_TRUE(l.texture.calls.empty());
+        EXPECT_EQ(l.result, 0);
+    }
+
+    // Runs past the width stop at the width.
+    Loaded runs;
+    load(dir.write("runs.sgi", rleFile(2, 1, {{{0x7f, 9, 0}}, {{0x85, 1, 2, 3, 4, 5, 0}}, {{0x02, 7, 0x01, 8, 0}}})),
+         runs);
+    ASSERT_EQ(runs.texture.calls.size(), 1u);
+    EXPECT_EQ(runs.texture.calls[0].pixels, (Bytes{9, 1, 7, 9, 2, 7}));
+}
+
+// Files written by independent tools decode to the pixels of their PNG or
+// PPM references (made by the same projects, see data/README-tiff-sgi.md).
+namespace {
+
+struct Image {
+    unsigned width = 0, height = 0, channels = 0;
+    Bytes pixels;  // top row first
+};
+
+Image readPng(const std::string& path, bool alpha) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    Image out;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return out;
+    image.format = alpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
+    out.width = image.width;
+    out.height = image.height;
+    out.channels = alpha ? 4 : 3;
+    out.pixels.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, out.pixels.data(), 0, nullptr)) out.pixels.clear();
+    return out;
+}
+
+// Binary PPM (P6, maxval 255), comments allowed in the header.
+Image readPpm(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    Image out;
+    std::string magic;
+    in >> magic;
+    unsigned values[3];
+    for (unsigned& v : values) {
+        in >> std::ws;
+        while (in.peek() == '#') {
+            std::string comment;
+            std::getline(in, comment);
+            in >> std::ws;
+        }
+        in >> v;
+    }
+    in.get();
+    out.width = values[0];
+    out.height = values[1];
+    out.channels = 3;
+    out.pixels.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return out;
+}
+
+Bytes flipRows(const Image& img) {
+    Bytes out(img.pixels.size());
+    const std::size_t row = std::size_t(img.width) * img.channels;
+    for (unsigned r = 0; r < img.height; ++r)
+        std::copy(img.pixels.begin() + r * row, img.pixels.begin() + (r + 1) * row,
+                  out.begin() + (img.height - 1 - r) * row);
+    return out;
+}
+
+}  // namespace
+
+TEST(SgiLoader, FilesFromIndependentWritersMatchTheirReferences) {
+    const Image hopper = readPpm(dataFile("pillow-hopper.ppm"));
+    const Image gimp = readPng(dataFile("kimageformats-rgb-gimp-2.8.10.png"), false);
+    const Image testcard = readPng(dataFile("kimageformats-testcard_rgba.png"), true);
+    const Image transparent = readPng(dataFile("pillow-transparent.png"), true);
+    const struct {
+        const char* file;
+        const Image* reference;
+    } files[] = {
+        {"pillow-hopper.rgb", &hopper},        {"pillow-hopper.sgi", &hopper},
+        {"pillow-hopper16.rgb", &hopper},      {"kimageformats-rgb-gimp-2.8.10-rle.rgb", &gimp},
+        {"kimageformats-rgb-gimp-2.8.10-uncompressed.rgb", &gimp},
+        {"kimageformats-rgb-gimp-2.8.10-aggressive-rle.rgb", &gimp},
+        {"kimageformats-testcard_rgba.rgb", &testcard}, {"pillow-transparent.sgi", &transparent},
+    };
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.file);
+        ASSERT_FALSE(f.reference->pixels.empty());
+        Loaded l;
+        load(dataFile(f.file), l);
+        ASSERT_EQ(l.texture.calls.size(), 1u) << l.output.substr(0, 200);
+        const auto& c = l.texture.calls[0];
+        EXPECT_EQ(unsigned(c.width), f.reference->width);
+        EXPECT_EQ(unsigned(c.height), f.reference->height);
+        EXPECT_EQ(texBytesPerPixel(c.format), int(f.reference->channels));
+        EXPECT_TRUE(c.pixels == flipRows(*f.reference));
+    }
+
+    // One channel: decoded (its dump shows the first bytes of the reference,
+    // bottom row first), not uploaded.
+    const Image bw = readPng(dataFile("kimageformats-bw.png"), false);
+    Loaded l;
+    load(dataFile("kimageformats-bw.rgb"), l);
+    EXPECT_TRUE(l.texture.calls.empty());
+    Bytes grey;
+    for (unsigned r = bw.height; r-- > 0;)
+        for (unsigned c = 0; c < bw.width; ++c) grey.push_back(bw.pixels[(r * bw.width + c) * 3]);
+    EXPECT_EQ(l.output, printfDump(grey, (grey.size() + 2) / 3));
+
+    // The public malformed samples are refused.
+    for (const char* name : {"pillow-crash-754d9c7ec485ffb76a90eeaab191ef69a2a3a3cd.sgi",
+                             "pillow-ossfuzz-5730089102868480.sgi"}) {
+        Loaded bad;
+        load(dataFile(name), bad);
+        EXPECT_TRUE(bad.texture.calls.empty()) << name;
+        EXPECT_EQ(bad.output.rfind("SGI file refused: ", 0), 0u) << name;
+    }
+}

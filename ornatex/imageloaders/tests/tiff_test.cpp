@@ -1,0 +1,491 @@
+#include <ornatex/imageloaders/ImageLoaderTIFF.h>
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstdio>
+#include <string>
+
+#include "LoaderTestSupport.h"
+#include "TiffBuilder.h"
+
+using loadertest::Bytes;
+using loadertest::RecordingTexture;
+using loadertest::TempDir;
+using loadertest::TiffBuilder;
+using loadertest::tiffLong;
+using loadertest::tiffShort;
+
+namespace {
+
+struct Loaded {
+    RecordingTexture texture;
+    std::string output;
+    int result = -1;
+};
+
+void load(const std::string& path, Loaded& l) {
+    testing::internal::CaptureStdout();
+    l.result = ImageLoaderTIFF::loadTIFF(&l.texture, path.c_str());
+    std::fflush(stdout);
+    l.output = testing::internal::GetCapturedStdout();
+}
+
+// A colour map of 768 entries: red v * 257, green (255 - v) * 257, blue v * 256.
+std::vector<std::uint32_t> standardMap() {
+    std::vector<std::uint32_t> map;
+    for (std::uint32_t v = 0; v < 256; ++v) map.push_back(v * 257);
+    for (std::uint32_t v = 0; v < 256; ++v) map.push_back((255 - v) * 257);
+    for (std::uint32_t v = 0; v < 256; ++v) map.push_back(v * 256);
+    return map;
+}
+
+struct PaletteImage {
+    std::uint32_t width = 4, height = 3;
+    std::uint32_t rowsPerStrip = 0;  // 0: one strip, tag absent
+    std::uint16_t countsType = tiffLong;
+    std::uint16_t offsetsType = tiffLong;
+    std::vector<std::uint32_t> map = standardMap();
+    Bytes indices;  // file row order, top row first
+    std::vector<TiffBuilder::Entry> extra;
+};
+
+Bytes indicesFor(std::uint32_t width, std::uint32_t rows) {
+    Bytes b;
+    for (std::uint32_t i = 0; i < width * rows; ++i) b.push_back(static_cast<unsigned char>(i * 7 + 3));
+    return b;
+}
+
+TiffBuilder paletteBuilder(const PaletteImage& img) {
+    TiffBuilder t;
+    const std::size_t size = img.indices.size();
+    const std::size_t perStrip = img.rowsPerStrip ? std::size_t(img.rowsPerStrip) * img.width : size;
+    std::vector<std::uint32_t> offsets, counts;
+    for (std::size_t at = 0; at < size; at += perStrip) {
+        const std::size_t n = std::min(perStrip, size - at);
+        offsets.push_back(t.append(Bytes(img.indices.begin() + at, img.indices.begin() + at + n)));
+        counts.push_back(static_cast<std::uint32_t>(n));
+    }
+    t.entry(256, tiffShort, 1, img.width);
+    t.entry(257, tiffShort, 1, img.height);
+    t.entry(258, tiffShort, 1, 8);
+    t.entry(259, tiffShort, 1, 1);
+    t.entry(262, tiffShort, 1, 3);
+    t.array(273, img.offsetsType, offsets);
+    t.entry(277, tiffShort, 1, 1);
+    if (img.rowsPerStrip) t.entry(278, tiffShort, 1, img.rowsPerStrip);
+    t.array(279, img.countsType, counts);
+    t.array(320, tiffShort, img.map);
+    for (const auto& e : img.extra) t.entry(e.tag, e.type, e.count, e.value);
+    return t;
+}
+
+Bytes paletteTiff(const PaletteImage& img) { return paletteBuilder(img).finish(); }
+
+// The expected delivery: rows reversed, each index through the map's top byte.
+Bytes expectedPixels(const PaletteImage& img, unsigned shift = 8) {
+    const std::size_t third = img.map.size() / 3;
+    Bytes out(std::size_t(img.width) * img.height * 3);
+    for (std::uint32_t r = 0; r < img.height; ++r)
+        for (std::uint32_t c = 0; c < img.width; ++c) {
+            const unsigned v = img.indices[r * img.width + c];
+            unsigned char* p = &out[((img.height - 1 - r) * img.width + c) * 3];
+            p[0] = static_cast<unsigned char>(img.map[v] >> shift);
+            p[1] = static_cast<unsigned char>(img.map[v + third] >> shift);
+            p[2] = static_cast<unsigned char>(img.map[v + 2 * third] >> shift);
+        }
+    return out;
+}
+
+// The last line of the loader's output.
+std::string lastLine(const std::string& s) {
+    const std::size_t end = s.size() && s.back() == '\n' ? s.size() - 1 : s.size();
+    const std::size_t start = s.rfind('\n', end ? end - 1 : 0);
+    return s.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1));
+}
+
+}  // namespace
+
+TEST(TiffLoader, MissingEmptyAndForeignFiles) {
+    TempDir dir;
+    Loaded missing;
+    load(dir.file("absent.tif"), missing);
+    EXPECT_EQ(missing.result, 1);
+    EXPECT_EQ(missing.output, "");
+    EXPECT_TRUE(missing.texture.calls.empty());
+
+    Loaded empty;
+    load(dir.write("empty.tif", {}), empty);
+    EXPECT_EQ(empty.result, 0);
+    EXPECT_EQ(empty.output, "Byte order: -1\n");
+
+    Loaded big;
+    load(dir.write("mm.tif", {'M', 'M', 0, 42, 0, 0, 0, 8}), big);
+    EXPECT_EQ(big.result, 0);
+    EXPECT_EQ(big.output, "Byte order: 19789\nByte order: MSB\n");
+    EXPECT_TRUE(big.texture.calls.empty());
+
+    Loaded png;
+    load(dir.write("x.png", {0x89, 'P', 'N', 'G'}), png);
+    EXPECT_EQ(png.output, "Byte order: 20617\n");
+}
+
+TEST(TiffLoader, TracesTheDirectoryAndReversesRows) {
+    // 100 x 50 in 5 strips of 10 rows, 1000 bytes each.
+    PaletteImage img;
+    img.width = 100;
+    img.height = 50;
+    img.rowsPerStrip = 10;
+    img.indices = indicesFor(100, 50);
+    TempDir dir;
+    const Bytes file = paletteTiff(img);
+    Loaded l;
+    load(dir.write("p.tif", file), l);
+
+    const std::uint32_t ifd = static_cast<std::uint32_t>(file.size()) - (2 + 12 * 10 + 4);
+    const std::uint32_t countsAt = 8 + 5000 + 20;  // after the strips and the offsets array
+    std::string expected = "Byte order: 18761\nByte order: LSB\nVersion number: 42\nData offset: " +
+                           std::to_string(ifd) + "\nIFD: 10\n";
+    expected += "256 3 1 100\n257 3 1 50\n258 3 1 8\n259 3 1 1\n262 3 1 3\n273 4 5 5008\n277 3 1 1\n278 3 1 10\n";
+    expected += "279 4 5 " + std::to_string(countsAt) + "\n320 3 768 " + std::to_string(countsAt + 20) + "\n";
+    expected += "Next IFD: 0\n";
+    for (int k = 0; k < 5; ++k) expected += "StripByteCounts: 1000\n";
+    expected += "pixelDataSize: 5000\n";
+    for (int k = 0; k < 5; ++k) expected += "StripOffsets: " + std::to_string(8 + 1000 * k) + "\n";
+    expected += "ImageLength/RowsPerStrip: 5\n";
+    EXPECT_EQ(l.output, expected);
+    EXPECT_EQ(l.result, 0);
+
+    ASSERT_EQ(l.texture.calls.size(), 1u);
+    const auto& c = l.texture.calls[0];
+    EXPECT_EQ(c.width, 100);
+    EXPECT_EQ(c.height, 50);
+    EXPECT_EQ(c.format, texRGB);
+    EXPECT_EQ(c.pixels, expectedPixels(img));
+    // File row 0, column 3 lands at output pixel 49 x 100 + 3.
+    const unsigned v = img.indices[3];
+    EXPECT_EQ(c.pixels[(49 * 100 + 3) * 3 + 0], v);
+    EXPECT_EQ(c.pixels[(49 * 100 + 3) * 3 + 1], 255 - v);
+}
+
+TEST(TiffLoader, ColorMapSamplesBecomeEightBit) {
+    TempDir dir;
+    // Any index byte: red, green and blue from entries v, 256 + v, 512 + v.
+    PaletteImage all;
+    all.width = 16;
+    all.height = 16;
+    for (unsigned v = 0; v < 256; ++v) all.indices.push_back(static_cast<unsigned char>(v));
+    Loaded l;
+    load(dir.write("all.tif", paletteTiff(all)), l);
+    ASSERT_EQ(l.texture.calls.size(), 1u);
+    EXPECT_EQ(l.texture.calls[0].pixels, expectedPixels(all));
+
+    // A map written with 8-bit samples (every entry below 256) is used as it stands.
+    PaletteImage old = all;
+    old.map.clear();
+    for (int ch = 0; ch < 3; ++ch)
+        for (std::uint32_t v = 0; v < 256; ++v) old.map.push_back(ch == 1 ? 255 - v : v);
+    Loaded o;
+    load(dir.write("old.tif", paletteTiff(old)), o);
+    ASSERT_EQ(o.texture.calls.size(), 1u);
+    EXPECT_EQ(o.texture.calls[0].pixels, expectedPixels(old, 0));
+}
+
+TEST(TiffLoader, StripArraysOfEitherTypeAndInline) {
+    TempDir dir;
+    PaletteImage base;
+    base.width = 5;
+    base.height = 4;
+    base.rowsPerStrip = 2;
+    base.indices = indicesFor(5, 4);
+
+    Loaded lng;
+    load(dir.write("long.tif", paletteTiff(base)), lng);
+    PaletteImage shortCounts = base;
+    shortCounts.countsType = tiffShort;
+    shortCounts.offsetsType = tiffShort;
+    Loaded shrt;
+    load(dir.write("short.tif", paletteTiff(shortCounts)), shrt);
+    ASSERT_EQ(lng.texture.calls.size(), 1u);
+    ASSERT_EQ(shrt.texture.calls.size(), 1u);
+    EXPECT_EQ(shrt.texture.calls[0].pixels, expectedPixels(base));
+    // The same trace lines, whatever the field type.
+    const auto tail = [](const std::string& s) { return s.substr(s.find("StripByteCounts:")); };
+    EXPECT_EQ(tail(shrt.output), tail(lng.output));
+    EXPECT_EQ(tail(lng.output),
+              "StripByteCounts: 10\nStripByteCounts: 10\npixelDataSize: 20\nStripOffsets: 8\nStripOffsets: 18\n"
+              "ImageLength/RowsPerStrip: 2\n");
+
+    // One strip: the value fields are the offset and the byte count themselves.
+    PaletteImage one = base;
+    one.rowsPerStrip = 4;
+    Loaded single;
+    load(dir.write("one.tif", paletteTiff(one)), single);
+    ASSERT_EQ(single.texture.calls.size(), 1u);
+    EXPECT_EQ(single.texture.calls[0].pixels, expectedPixels(base));
+    EXPECT_NE(single.output.find("StripByteCounts: 20\npixelDataSize: 20\nStripOffsets: 8\nImageLength/RowsPerStrip: 1\n"),
+              std::string::npos);
+}
+
+TEST(TiffLoader, RowsPerStripAbsentOrZeroMeansOneStrip) {
+    TempDir dir;
+    PaletteImage img;
+    img.indices = indicesFor(4, 3);
+    Loaded absent;
+    load(dir.write("absent.tif", paletteTiff(img)), absent);
+    EXPECT_EQ(lastLine(absent.output), "ImageLength/RowsPerStrip: 0");
+    ASSERT_EQ(absent.texture.calls.size(), 1u);
+
+    img.extra.push_back({278, tiffShort, 1, 0});
+    Loaded zero;
+    load(dir.write("zero.tif", paletteTiff(img)), zero);
+    EXPECT_EQ(lastLine(zero.output), "ImageLength/RowsPerStrip: 0");
+    ASSERT_EQ(zero.texture.calls.size(), 1u);
+    EXPECT_EQ(zero.texture.calls[0].pixels, expectedPixels(img));
+}
+
+TEST(TiffLoader, DirectoryDetails) {
+    TempDir dir;
+    // A repeated ImageWidth: the later value is the width.
+    PaletteImage img;
+    img.indices = indicesFor(4, 3);
+    img.extra.push_back({256, tiffShort, 1, 4});
+    TiffBuilder t = paletteBuilder(img);
+    t.entries[0].value = 999;
+    Loaded twice;
+    load(dir.write("twice.tif", t.finish()), twice);
+    ASSERT_EQ(twice.texture.calls.size(), 1u);
+    EXPECT_EQ(twice.texture.calls[0].width, 4);
+
+    // More rows in the strips than ImageLength: the first H rows are delivered.
+    PaletteImage tall;
+    tall.indices = indicesFor(4, 5);
+    tall.height = 3;
+    Loaded t3;
+    load(dir.write("tall.tif", paletteTiff(tall)), t3);
+    ASSERT_EQ(t3.texture.calls.size(), 1u);
+    EXPECT_EQ(t3.texture.calls[0].height, 3);
+    EXPECT_EQ(t3.texture.calls[0].pixels, expectedPixels(tall));
+
+    // Greyscale: the trace ends at the next-directory line, nothing decoded.
+    TiffBuilder g;
+    g.entry(256, tiffShort, 1, 1);
+    g.entry(262, tiffShort, 1, 1);
+    Loaded grey;
+    load(dir.write("grey.tif", g.finish()), grey);
+    EXPECT_EQ(lastLine(grey.output), "Next IFD: 0");
+    EXPECT_TRUE(grey.texture.calls.empty());
+
+    // No entries; a version other than 42 is printed and changes nothing.
+    Loaded none;
+    load(dir.write("none.tif", TiffBuilder().finish(0x4949, 43)), none);
+    EXPECT_EQ(none.output,
+              "Byte order: 18761\nByte order: LSB\nVersion number: 43\nData offset: 8\nIFD: 0\nNext IFD: 0\n");
+
+    // A SHORT value whose unused bytes are not zero is read as 32 bits.
+    TiffBuilder s;
+    s.entry(300, tiffShort, 1, 0x00010005);
+    Loaded pad;
+    load(dir.write("pad.tif", s.finish()), pad);
+    EXPECT_NE(pad.output.find("300 3 1 65541\n"), std::string::npos);
+}
+
+// Files the decoder cannot read correctly, and malformed ones: one line after
+// the trace, no texture call, result 0.
+TEST(TiffLoader, RefusesWhatItCannotDecode) {
+    TempDir dir;
+    PaletteImage good;
+    good.width = 5;
+    good.height = 4;
+    good.rowsPerStrip = 2;
+    good.indices = indicesFor(5, 4);
+
+    struct Case {
+        const char* name;
+        Bytes file;
+        std::string refusal;
+    };
+    std::vector<Case> cases;
+    auto with = [&](std::uint16_t tag, std::uint16_t type, std::uint32_t count, std::uint32_t value) {
+        PaletteImage p = good;
+        p.extra.push_back({tag, type, count, value});
+        return paletteTiff(p);
+    };
+    cases.push_back({"lzw", with(259, tiffShort, 1, 5),
+                     "TIFF file refused: compression 5, only uncompressed (1) strips are decoded"});
+    cases.push_back({"4bit", with(258, tiffShort, 1, 4),
+                     "TIFF file refused: BitsPerSample is not 8, only 8-bit palette indices are decoded"});
+    cases.push_back({"spp", with(277, tiffShort, 1, 3), "TIFF file refused: SamplesPerPixel 3, only 1 is decoded"});
+    cases.push_back({"width0", with(256, tiffShort, 1, 0), "TIFF file refused: ImageWidth is 0"});
+    {
+        TiffBuilder t = paletteBuilder(good);
+        for (auto& e : t.entries)
+            if (e.tag == 279) e.count = 1;
+        cases.push_back({"counts", t.finish(), "TIFF file refused: 2 StripOffsets and 1 StripByteCounts"});
+    }
+    {
+        TiffBuilder t = paletteBuilder(good);
+        for (auto& e : t.entries)
+            if (e.tag == 273) e.type = 5;
+        cases.push_back({"rational", t.finish(),
+                         "TIFF file refused: StripOffsets and StripByteCounts must be present, of field type SHORT or LONG"});
+    }
+    {
+        TiffBuilder t = paletteBuilder(good);
+        for (auto& e : t.entries)
+            if (e.tag == 273) e.value = 1u << 30;
+        cases.push_back({"arrayout", t.finish(), "TIFF file refused: the strip arrays lie outside the file"});
+    }
+    {
+        TiffBuilder t = paletteBuilder(good);
+        t.appendLongs({1u << 30, 8});
+        const std::uint32_t at = static_cast<std::uint32_t>(t.file.size()) - 8;
+        for (auto& e : t.entries)
+            if (e.tag == 273) e.value = at;
+        cases.push_back({"stripout", t.finish(),
+                         "TIFF file refused: strip 0 (offset 1073741824, 10 bytes) lies outside the file"});
+    }
+    {
+        PaletteImage p = good;
+        p.indices.pop_back();
+        cases.push_back({"partial", paletteTiff(p),
+                         "TIFF file refused: 19 bytes of pixel data are not whole rows of 5 covering 4 rows"});
+        p = good;
+        p.height = 5;
+        cases.push_back({"fewrows", paletteTiff(p),
+                         "TIFF file refused: 20 bytes of pixel data are not whole rows of 5 covering 5 rows"});
+    }
+    {
+        PaletteImage p = good;
+        p.map.assign(3 * 8, 0);  // 8 colours; index 10 is beyond them
+        p.indices[7] = 10;
+        for (auto& v : p.indices) v = static_cast<unsigned char>(v % 8);
+        p.indices[7] = 10;
+        cases.push_back({"index", paletteTiff(p),
+                         "TIFF file refused: a palette index lies beyond the 8 colours of the ColorMap"});
+        p.map.assign(767, 0);
+        cases.push_back({"mapsize", paletteTiff(p),
+                         "TIFF file refused: ColorMap of field type 3 with 767 entries, expected SHORT, 3 x 1 to 3 x 256"});
+    }
+    {
+        Bytes f = paletteTiff(good);
+        f[4] = 0xff;
+        f[5] = 0xff;
+        f[6] = 0;
+        f[7] = 0;
+        const std::string refusal = "TIFF file refused: the image file directory at offset 65535 lies outside the file (" +
+                                    std::to_string(f.size()) + " bytes)";
+        cases.push_back({"ifdout", f, refusal});
+    }
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Loaded l;
+        load(dir.write(std::string(c.name) + ".tif", c.file), l);
+        EXPECT_EQ(l.result, 0);
+        EXPECT_TRUE(l.texture.calls.empty());
+        EXPECT_EQ(lastLine(l.output), c.refusal);
+    }
+}
+
+// A 1 KiB file that declares arrays of 2^30 strips allocates nothing of the
+// kind and is refused.
+TEST(TiffLoader, SmallFileDeclaringHugeArrays) {
+    TiffBuilder t;
+    t.entry(256, tiffLong, 1, 65536);
+    t.entry(257, tiffLong, 1, 65536);
+    t.entry(262, tiffShort, 1, 3);
+    t.entry(273, tiffLong, 1u << 30, 8);
+    t.entry(279, tiffLong, 1u << 30, 8);
+    t.entry(320, tiffShort, 768, 8);
+    Bytes f = t.finish();
+    f.resize(1024, 1);
+    TempDir dir;
+    Loaded l;
+    load(dir.write("huge.tif", f), l);
+    EXPECT_EQ(lastLine(l.output), "TIFF file refused: the strip arrays lie outside the file");
+    EXPECT_TRUE(l.texture.calls.empty());
+
+    // Counts inside the file that add up to more than the file holds.
+    PaletteImage img;
+    img.width = 65535;
+    img.height = 65535;
+    img.indices = Bytes(65535, 0);
+    TiffBuilder b = paletteBuilder(img);
+    for (auto& e : b.entries)
+        if (e.tag == 279) e.value = 0xfffffff0u;
+    Loaded big;
+    load(dir.write("big.tif", b.finish()), big);
+    EXPECT_EQ(lastLine(big.output).rfind("TIFF file refused: the strips add up to 4294967280 bytes", 0), 0u);
+    EXPECT_TRUE(big.texture.calls.empty());
+}
+
+// Files written by independent tools decode to the pixels libtiff's
+// TIFFReadRGBAImage gives (references made with libtiff's tiff2rgba, see
+// data/README-tiff-sgi.md), flipped to bottom row first.
+namespace {
+
+struct Png {
+    unsigned width = 0, height = 0;
+    Bytes rgb;  // top row first
+};
+
+Png readPng(const std::string& path) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    Png out;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return out;
+    image.format = PNG_FORMAT_RGB;
+    out.width = image.width;
+    out.height = image.height;
+    out.rgb.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, out.rgb.data(), 0, nullptr)) out.rgb.clear();
+    return out;
+}
+
+Bytes flipRows(const Bytes& rgb, unsigned width, unsigned height) {
+    Bytes out(rgb.size());
+    const std::size_t row = std::size_t(width) * 3;
+    for (unsigned r = 0; r < height; ++r)
+        std::copy(rgb.begin() + r * row, rgb.begin() + (r + 1) * row, out.begin() + (height - 1 - r) * row);
+    return out;
+}
+
+std::string dataFile(const std::string& name) { return std::string(LOADER_TEST_DATA) + "/" + name; }
+
+}  // namespace
+
+TEST(TiffLoader, FilesFromIndependentWritersMatchLibtiff) {
+    const struct {
+        const char* tiff;
+        const char* reference;
+    } files[] = {
+        {"imagemagick-hopper-palette.tif", "imagemagick-hopper-palette.libtiff.png"},  // SHORT byte counts, 8 strips
+        {"tiffcp-hopper-palette-r8.tif", "imagemagick-hopper-palette.libtiff.png"},    // 16 strips
+        {"tiffcp-hopper-palette-1strip.tif", "imagemagick-hopper-palette.libtiff.png"},  // inline strip arrays
+        {"commonsimaging-IndexColorPalette.tif", "commonsimaging-IndexColorPalette.libtiff.png"},  // LONG, short last strip
+    };
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.tiff);
+        const Png ref = readPng(dataFile(f.reference));
+        ASSERT_FALSE(ref.rgb.empty());
+        Loaded l;
+        load(dataFile(f.tiff), l);
+        ASSERT_EQ(l.texture.calls.size(), 1u) << l.output;
+        EXPECT_EQ(unsigned(l.texture.calls[0].width), ref.width);
+        EXPECT_EQ(unsigned(l.texture.calls[0].height), ref.height);
+        EXPECT_TRUE(l.texture.calls[0].pixels == flipRows(ref.rgb, ref.width, ref.height));
+    }
+}
+
+TEST(TiffLoader, PublicSamplesOutsideTheSubsetAreRefused) {
+    const char* files[] = {"goimage-video-001-paletted.tiff", "commonsimaging-oss-fuzz-53669-palette.tiff",
+                           "commonsimaging-IndexColorPaletteTiled.tif", "libtiff-palette-1c-8b.tiff"};
+    for (const char* name : files) {
+        SCOPED_TRACE(name);
+        Loaded l;
+        load(dataFile(name), l);
+        EXPECT_EQ(l.result, 0);
+        EXPECT_TRUE(l.texture.calls.empty());
+    }
+}
