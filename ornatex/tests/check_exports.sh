@@ -1,0 +1,18 @@
+#!/bin/sh
+# Fails when the library exports a symbol outside its documented families:
+# the three loaders, the six primitives, the four inline kwStream members.
+# Usage: check_exports.sh LIBRARY
+set -eu
+lib="$1"
+allowed='^(ImageLoaderTGA|ImageLoaderTIFF|ImageLoaderRGBA|kwCircle|kwTexCircle|kwCone|kwCylinder|kwSphere|kwParametric)::|^(typeinfo|typeinfo name|vtable) for (kwCircle|kwTexCircle|kwCone|kwCylinder|kwSphere|kwParametric)$|^kwStream::(readChunk|writeChunk|isBigEndian|swap)\('
+symbols=$(nm -D --defined-only -C "$lib" | cut -d' ' -f3- | grep -vE '^(_edata|_end|__bss_start|_init|_fini)$' | sort -u)
+extra=$(printf '%s\n' "$symbols" | grep -vE "$allowed" || true)
+if [ -n "$extra" ]; then
+  echo "undocumented exports in $lib:"
+  printf '  %s\n' "$extra"
+  exit 1
+fi
+for family in ImageLoaderTGA:: ImageLoaderTIFF:: ImageLoaderRGBA:: kwCircle:: kwTexCircle:: kwCone:: kwCylinder:: kwSphere:: kwParametric:: kwStream::; do
+  printf '%s\n' "$symbols" | grep -q "^$family" || { echo "missing export family $family"; exit 1; }
+done
+echo "exports of $lib: $(printf '%s\n' "$symbols" | wc -l) symbols, all documented"
