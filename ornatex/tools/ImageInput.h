@@ -7,10 +7,11 @@
 
 namespace tool {
 
-enum class ImageKind { unknown, tga };
+enum class ImageKind { unknown, tga, sgi, tiff };
 
-// The loader for a file: by its magic bytes first, then by its extension.
-// TGA has no magic, so it is chosen by extension (.tga) or as the last resort.
+// The loader for a file: by its magic bytes first (TIFF "II*\0" or "MM\0*",
+// SGI 474 big-endian), then by its extension (.tif .tiff; .rgb .rgba .bw
+// .sgi; .tga). TGA has no magic, so it is also the last resort.
 ImageKind chooseLoader(const std::string& path);
 
 // A texture that remembers whether it received an image.
