@@ -167,10 +167,20 @@ void kwParametric::rebuild() {
             const float v = gridParameter(j, sv, v0);
             for (std::uint32_t i = 0; i < columns; ++i) {
                 const float u = gridParameter(i, su, u0);
+                // Each result goes straight into its record, so that nothing
+                // has to be kept across the next call.
                 const kwVec3 p = getVertex(u, v);
+                out->x = p.x;
+                out->y = p.y;
+                out->z = p.z;
                 const kwVec3 n = getNormal(u, v);
+                out->nx = n.x;
+                out->ny = n.y;
+                out->nz = n.z;
                 const kwVec2 t = getTexCoord(u, v);
-                *out++ = {t.x, t.y, n.x, n.y, n.z, p.x, p.y, p.z};
+                out->s = t.x;
+                out->t = t.y;
+                ++out;
             }
         }
     }
@@ -182,18 +192,26 @@ void kwParametric::rebuild() {
         endMessage();
     }
 
-    // Indices are stored modulo 65536: the conversion to unsigned short wraps.
-    unsigned short* idx = indexArray.get();
-    for (std::uint32_t j = 0; j + 1 < rows; ++j) {
-        const std::uint32_t r0 = j * columns, r1 = r0 + columns;
+    // Indices are stored modulo 65536: the conversions to unsigned short
+    // wrap. Row 0 of cells is written out; each further row is the row
+    // below it plus one row of vertices, an addition that wraps the same way.
+    if (rows > 1 && columns > 1) {
+        unsigned short* const firstRow = indexArray.get();
+        const std::size_t rowIndices = 6 * static_cast<std::size_t>(columns - 1);
         for (std::uint32_t i = 0; i + 1 < columns; ++i) {
-            idx[0] = static_cast<unsigned short>(r0 + i);
-            idx[1] = static_cast<unsigned short>(r1 + i);
-            idx[2] = static_cast<unsigned short>(r0 + i + 1);
-            idx[3] = static_cast<unsigned short>(r0 + i + 1);
-            idx[4] = static_cast<unsigned short>(r1 + i);
-            idx[5] = static_cast<unsigned short>(r1 + i + 1);
-            idx += 6;
+            unsigned short* cell = firstRow + 6 * static_cast<std::size_t>(i);
+            cell[0] = static_cast<unsigned short>(i);
+            cell[1] = static_cast<unsigned short>(columns + i);
+            cell[2] = static_cast<unsigned short>(i + 1);
+            cell[3] = static_cast<unsigned short>(i + 1);
+            cell[4] = static_cast<unsigned short>(columns + i);
+            cell[5] = static_cast<unsigned short>(columns + i + 1);
+        }
+        for (std::uint32_t j = 1; j + 1 < rows; ++j) {
+            const unsigned short offset = static_cast<unsigned short>(j * columns);
+            unsigned short* row = firstRow + j * rowIndices;
+            for (std::size_t k = 0; k < rowIndices; ++k)
+                row[k] = static_cast<unsigned short>(firstRow[k] + offset);
         }
     }
 

@@ -363,3 +363,38 @@ TEST(Parametric, SurfaceOperationsFollowGetColorInSlotOrder) {
     EXPECT_EQ(slotOffset(&kwParametric::update), slotOffset(&kwNode::update));
 }
 #endif
+
+namespace {
+// A bumpy surface, so that the bounding sphere is not the sheet's.
+class WavySurface : public kwParametric {
+public:
+    kwVec3 getVertex(float u, float v) override {
+        return kwVec3(u * 1.5f - 2.0f, std::sin(u) * std::cos(v * 2.0f) * 3.0f, v * 0.75f + 1.0f);
+    }
+};
+}  // namespace
+
+TEST(Parametric, RebuildRecomputesTheBoundingSphereOfTheNewGrid) {
+    std::unique_ptr<kwParametric> surface(new WavySurface);
+    surface->setStep(0.05f, 0.07f);
+    surface->update(nullptr);
+    const auto v = records<vertexT2N3V3>(*surface);
+    ASSERT_EQ(v.size(), 253u * 181u);
+    float lo[3] = {v[0].x, v[0].y, v[0].z}, hi[3] = {lo[0], lo[1], lo[2]};
+    for (const vertexT2N3V3& r : v) {
+        const float p[3] = {r.x, r.y, r.z};
+        for (int k = 0; k < 3; ++k) {
+            lo[k] = std::min(lo[k], p[k]);
+            hi[k] = std::max(hi[k], p[k]);
+        }
+    }
+    EXPECT_EQ(surface->center.x, (lo[0] + hi[0]) * 0.5f);
+    EXPECT_EQ(surface->center.y, (lo[1] + hi[1]) * 0.5f);
+    EXPECT_EQ(surface->center.z, (lo[2] + hi[2]) * 0.5f);
+    double r2 = 0.0;
+    for (const vertexT2N3V3& r : v) {
+        const double dx = r.x - surface->center.x, dy = r.y - surface->center.y, dz = r.z - surface->center.z;
+        r2 = std::max(r2, dx * dx + dy * dy + dz * dz);
+    }
+    EXPECT_EQ(surface->radius, static_cast<float>(std::sqrt(r2)));
+}
