@@ -10,5 +10,6 @@ constexpr int exitUsage = 2;
 
 int runConvert(int argc, char** argv);
 int runInfo(int argc, char** argv);
+int runMesh(int argc, char** argv);
 
 }  // namespace tool

@@ -15,6 +15,7 @@ struct Command {
 const Command commands[] = {
     {"convert", "convert IN OUT    load an image and write it as .png or .pam", tool::runConvert},
     {"info", "info IN           print the loader's output and the image size", tool::runInfo},
+    {"mesh", "mesh SHAPE -o OUT write a mesh primitive as .obj or .ply", tool::runMesh},
 };
 
 void printUsage(std::FILE* out) {
