@@ -1,0 +1,4 @@
+// Umbrella header of moorlat: tiled terrain.
+#pragma once
+
+#include <moorlat/TileTerrain.h>

@@ -1,0 +1,86 @@
+#include <velkin/Win3D.h>
+
+namespace {
+
+// Virtual-key codes of the keys velkin reads.
+enum : unsigned {
+    keyCodeShift = 16,
+    keyCodeControl = 17,
+    keyCodeSpace = 32,
+    keyCodeLeft = 37,
+    keyCodeUp = 38,
+    keyCodeRight = 39,
+    keyCodeDown = 40,
+    keyCodeQ = 81,
+    keyCodeR = 82,
+};
+
+}  // namespace
+
+Win3D::Win3D(WindowApp* owner) : kwEventWindow(500, 500, owner) {
+    keyUp = keyRight = keyLeft = keyDown = 0;
+    keyR = keyShift = keySpace = keyControl = 0;
+    target = nullptr;
+    moveX = mouseX = moveY = mouseY = 0.0f;
+    angleX = angleY = roll = 0.0f;
+    scaleFactor = 1.0f;
+}
+
+Win3D::~Win3D() = default;
+
+void Win3D::keyEvent(unsigned key, bool down) {
+    const unsigned char flag = down ? 1 : 0;
+    switch (key) {
+        case keyCodeUp: keyUp = flag; break;
+        case keyCodeRight: keyRight = flag; break;
+        case keyCodeLeft: keyLeft = flag; break;
+        case keyCodeDown: keyDown = flag; break;
+        case keyCodeR: keyR = flag; break;
+        case keyCodeShift: keyShift = flag; break;
+        case keyCodeSpace: keySpace = flag; break;
+        case keyCodeControl: keyControl = flag; break;
+        case keyCodeQ:
+            // Press and release alike undo the mouse's work.
+            angleX = angleY = roll = 0.0f;
+            scaleFactor = 1.0f;
+            if (target) target->reset();
+            break;
+        default: break;
+    }
+}
+
+void Win3D::mouseMove(int x, int y, int) {
+    // A window with no area has no position to measure against: dividing by
+    // its size would put infinities into the target.
+    if (width <= 0 || height <= 0) return;
+    // Single-precision operands, double-precision arithmetic.
+    const double nx = double(float(x)) / double(float(width));
+    const double ny = double(float(y)) / double(float(height));
+    if (target) {
+        const bool a = buttonDown[0] != 0;
+        const bool b = buttonDown[2] != 0;
+        if (b && !a) {  // move
+            moveX = float(nx - mouseX);
+            moveY = float(mouseY - ny);
+            target->translate(moveX, moveY, 0.0f);
+        } else if (a && !b) {  // turn about the target's own origin
+            const float tx = target->matrix[12], ty = target->matrix[13], tz = target->matrix[14];
+            target->translate(-tx, -ty, -tz);
+            angleY = float((nx - mouseX) * 100.0);
+            angleX = float((ny - mouseY) * 100.0);
+            target->rotate(angleX, 1.0f, 0.0f, 0.0f);
+            target->rotate(angleY, 0.0f, 1.0f, 0.0f);
+            target->translate(tx, ty, tz);
+        } else if (a && b) {  // scale and roll about the target's own origin
+            const float tx = target->matrix[12], ty = target->matrix[13], tz = target->matrix[14];
+            target->translate(-tx, -ty, -tz);
+            roll = float((nx - mouseX) * 100.0);
+            scaleFactor = float((ny - mouseY) + 1.0);
+            target->scale(scaleFactor, scaleFactor, scaleFactor);
+            target->rotate(roll, 0.0f, 0.0f, 1.0f);
+            target->translate(tx, ty, tz);
+        }
+    }
+    mouseX = float(nx);
+    mouseY = float(ny);
+}

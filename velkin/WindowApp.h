@@ -1,0 +1,40 @@
+// The application: owns the window and the scene, runs the frame loop and
+// reports the frame rate every 1000 frames. Its destructor is not virtual:
+// nothing derives from it, and it is destroyed only through a WindowApp*.
+#pragma once
+
+#include <cstdint>
+
+#include <corvane/kwScene.h>
+#include <corvane/kwTransformNode.h>
+#include <interceptor/Interceptor.h>
+#include <interceptor/ParametricTerrain.h>
+#include <tovik/kwTimer.h>
+#include <velkin/Win3D.h>
+
+class WindowApp final {
+public:
+    // Builds the window and the scene: the world node under the scene, the
+    // aircraft and the terrain under the world, three material states, the
+    // spot light and the camera above the aircraft.
+    WindowApp();
+    // Deletes the scene (and with it everything hung under it), then the window.
+    ~WindowApp();
+
+    // Frames until the window is closed.
+    virtual void run();
+    // Per-frame work before drawing: controls, missiles, statistics.
+    void updateFrame();
+    // Speeds, reset and camera from the held keys.
+    void updateControls();
+    // Fires and hangs the fired missiles under the world.
+    void fireMissiles();
+
+    kwTimer timer;
+    Win3D* window;
+    kwScene* scene;
+    ParametricTerrain* terrain;
+    Interceptor* aircraft;
+    kwTransformNode* world;
+    std::int32_t frameCount;
+};

@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# velkin end to end, as a user would, under Xvfb (run inside xvfb-run):
+# the window appears; the first picture shows the red aircraft in the middle
+# over the blue terrain with visible lighting; a middle-button drag changes
+# nothing, a right-button drag moves the world, a left-button drag turns it,
+# a drag with both scales it, and Q brings back the first picture after each;
+# at least one pair of statistics lines appears; WM_DELETE_WINDOW closes the
+# window and velkin exits with status 0.
+#
+# Usage: velkin_e2e.sh <velkin> <close_window helper> <work dir> [<screenshot dir>]
+# Screenshots stay in the work dir; with a screenshot dir, the first picture
+# and the turned one are also copied there (velkin.png, velkin-turned.png).
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/e2e_lib.sh"
+
+[ $# -ge 3 ] || { echo "usage: $0 <velkin> <close_window> <work dir> [<screenshot dir>]" >&2; exit 2; }
+velkin=$1
+E2E_CLOSE_WINDOW=$2
+work=$3
+shots=${4:-}
+[ -n "${DISPLAY:-}" ] || e2e_fail "no DISPLAY: run under xvfb-run"
+mkdir -p "$work" && cd "$work" || exit 1
+rm -f ./*.png stdout.txt
+
+e2e_start "$velkin" stdout.txt
+e2e_find_window velkin
+echo "window $E2E_WID"
+
+# The first picture: wait until the scene is drawn.
+for i in $(seq 100); do
+    e2e_shot first.png
+    m=$(e2e_measure first.png)
+    [ "$(e2e_field "$m" red)" -gt 50 ] && [ "$(e2e_field "$m" blue)" -gt 10000 ] && break
+    sleep 0.2
+done
+echo "first:   $m"
+[ "$(e2e_field "$m" width)" -eq 500 ] && [ "$(e2e_field "$m" height)" -eq 500 ] || e2e_fail "window is not 500 x 500"
+red=$(e2e_field "$m" red)
+[ "$red" -gt 50 ] || e2e_fail "no red aircraft in the first picture"
+[ "$(e2e_field "$m" blue)" -gt 50000 ] || e2e_fail "the blue terrain covers too little of the first picture"
+[ "$(e2e_field "$m" blue 4)" -gt 20 ] || e2e_fail "the terrain shows no lighting variation"
+cx=$(e2e_field "$m" red 2) cy=$(e2e_field "$m" red 3)
+awk -v x="$cx" -v y="$cy" 'BEGIN { exit !(x > 190 && x < 310 && y > 190 && y < 310) }' ||
+    e2e_fail "the aircraft is not in the middle of the picture ($cx, $cy)"
+pixels=250000
+
+# Q restores the first picture (allowing a few pixels of rasterisation noise).
+restored() {
+    e2e_key q
+    e2e_shot "$1"
+    local d
+    d=$(e2e_differ first.png "$1")
+    echo "$1: $d pixels differ from the first picture"
+    [ "$d" -lt $((pixels / 200)) ] || e2e_fail "Q did not restore the first picture ($d pixels differ)"
+}
+
+# Middle button: not one of the buttons velkin reads.
+e2e_drag 2 150 250 350 250
+e2e_shot middle.png
+d=$(e2e_differ first.png middle.png)
+echo "middle:  $d pixels differ"
+[ "$d" -lt $((pixels / 200)) ] || e2e_fail "a middle-button drag changed the picture"
+
+# Right button: moves the world (and the aircraft with it) to the right.
+e2e_drag 3 100 250 400 250
+e2e_shot moved.png
+mm=$(e2e_measure moved.png)
+echo "moved:   $mm"
+awk -v a="$cx" -v b="$(e2e_field "$mm" red 2)" 'BEGIN { exit !(b > a + 5) }' ||
+    e2e_fail "a right-button drag to the right did not move the aircraft right"
+restored restored-move.png
+
+# Left button: turns the world about its origin; the aircraft stays in the
+# middle, the terrain and its lighting turn around it.
+e2e_drag 1 150 250 350 250
+e2e_shot turned.png
+mt=$(e2e_measure turned.png)
+d=$(e2e_differ first.png turned.png)
+echo "turned:  $mt; $d pixels differ"
+[ "$d" -gt $((pixels / 20)) ] || e2e_fail "a left-button drag did not turn the world"
+[ "$(e2e_field "$mt" red)" -gt 20 ] || e2e_fail "the aircraft left the picture when turning"
+restored restored-turn.png
+
+# Both buttons, dragging down: scales the world up about its origin.
+e2e_drag "1 3" 250 150 250 250
+e2e_shot scaled.png
+ms=$(e2e_measure scaled.png)
+echo "scaled:  $ms"
+awk -v a="$red" -v b="$(e2e_field "$ms" red)" 'BEGIN { exit !(b > a * 1.2) }' ||
+    e2e_fail "a drag down with both buttons did not make the aircraft bigger"
+restored restored-scale.png
+
+if [ -n "$shots" ]; then
+    mkdir -p "$shots" && cp first.png "$shots/velkin.png" && cp turned.png "$shots/velkin-turned.png"
+fi
+
+# Statistics every 1000 frames: wait for one pair.
+e2e_wait_output stdout.txt 'Time and frame rate:' 120
+e2e_close
+e2e_wait_exit 20
+[ "$E2E_STATUS" -eq 0 ] || e2e_fail "velkin exited with status $E2E_STATUS"
+grep -qP '^Total time and frames:\t[0-9]+\.[0-9]{6}\t1000$' stdout.txt || e2e_fail "no 'Total time and frames' line"
+grep -qP '^Time and frame rate:\t[0-9]+\.[0-9]{6}\t[0-9]+\.[0-9]{6}$' stdout.txt || e2e_fail "no 'Time and frame rate' line"
+sed -n '1,4p' stdout.txt
+echo "PASS"
