@@ -227,6 +227,31 @@ TEST(TiffLoader, StripArraysOfEitherTypeAndInline) {
               std::string::npos);
 }
 
+// Strips need not end at row ends: rows split between strips are joined.
+TEST(TiffLoader, StripsSplitInsideRows) {
+    PaletteImage img;
+    img.width = 5;
+    img.height = 4;
+    img.indices = indicesFor(5, 4);
+    TiffBuilder t;
+    std::vector<std::uint32_t> offsets, counts;
+    for (const auto& [from, to] : std::vector<std::pair<int, int>>{{0, 7}, {7, 8}, {8, 20}}) {
+        offsets.push_back(t.append(Bytes(img.indices.begin() + from, img.indices.begin() + to)));
+        counts.push_back(static_cast<std::uint32_t>(to - from));
+    }
+    t.entry(256, tiffShort, 1, 5);
+    t.entry(257, tiffShort, 1, 4);
+    t.entry(262, tiffShort, 1, 3);
+    t.array(273, tiffLong, offsets);
+    t.array(279, tiffShort, counts);
+    t.array(320, tiffShort, img.map);
+    TempDir dir;
+    Loaded l;
+    load(dir.write("split.tif", t.finish()), l);
+    ASSERT_EQ(l.texture.calls.size(), 1u) << l.output;
+    EXPECT_EQ(l.texture.calls[0].pixels, expectedPixels(img));
+}
+
 TEST(TiffLoader, RowsPerStripAbsentOrZeroMeansOneStrip) {
     TempDir dir;
     PaletteImage img;
