@@ -5,10 +5,12 @@
 #include <corvane/kwWindowBackend.h>
 
 #include <SDL.h>
+#include <SDL_opengl.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include <win32/win32.h>
 
@@ -103,6 +105,8 @@ public:
         }
         SDL_GL_MakeCurrent(window, gl);
         SDL_GL_SetSwapInterval(0);  // no vsync; some servers refuse, which is fine
+        const char* driver = SDL_GetCurrentVideoDriver();
+        offscreen = driver && std::strcmp(driver, "offscreen") == 0;
         renderer = new kwGLRenderer();
     }
 
@@ -122,7 +126,13 @@ public:
         return true;
     }
 
-    void present() override { SDL_GL_SwapWindow(window); }
+    void present() override {
+        SDL_GL_SwapWindow(window);
+        // The offscreen driver's swap does not wait for the frame; without
+        // this, Mesa's software rasteriser keeps queuing frames and the
+        // process grows by tens of kilobytes a frame.
+        if (offscreen) glFinish();
+    }
 
     bool poll(kwWindowEvent& out) override {
         SDL_Event e;
@@ -183,6 +193,7 @@ public:
 private:
     SDL_Window* window = nullptr;
     SDL_GLContext gl = nullptr;
+    bool offscreen = false;  // SDL's offscreen video driver (no display)
     kwGLRenderer* renderer = nullptr;
 };
 
