@@ -1,6 +1,6 @@
 #include <tovik/kwStream.h>
 
-kwStream::kwStream(const char* path, int streamMode) : mode(streamMode) {
+kwStream::kwStream(const char* path, int streamMode) : openMode(streamMode) {
     file = std::fopen(path, (streamMode & 8) ? "wb" : "rb");
     if (!file) status |= noFile;
 }

@@ -3,8 +3,10 @@
 //
 // Status flags: bit 0 (kwStream::noFile) set means the stream has no usable
 // file. Mode flags: bit 2 (kwStream::littleEndian) set means byte-order aware
-// readers take the least significant byte first. Mode value 7 given to the
-// constructor opens the file for reading of raw bytes.
+// readers take the least significant byte first; they start clear (most
+// significant byte first) and change only through setStreamMode. The
+// constructor's mode value (7: read raw bytes) only chooses how the file is
+// opened.
 //
 // Exporting the inline members. readChunk, writeChunk, isBigEndian and swap
 // belong to every module that uses the stream, and each module that carries
@@ -39,6 +41,7 @@ public:
 
     // Opens `path`. Mode 7 (or any mode without bit 3) opens it for reading
     // ("rb"); a mode with bit 3 (value 8) set opens it for writing ("wb").
+    // The mode flags start at 0.
     // On failure the status flag noFile is set and the object stays usable:
     // reads do nothing and destruction is safe.
     kwStream(const char* path, int mode);
@@ -80,4 +83,5 @@ public:
     std::FILE* file = nullptr;  // the open file, or null
     int status = 0;             // status flags (noFile)
     int mode = 0;               // mode flags (littleEndian)
+    int openMode = 0;           // the constructor's mode value
 };
