@@ -210,10 +210,15 @@ TEST_F(MeshExport, HelpListsEveryShapeWithItsArguments) {
         EXPECT_NE(r.output.find(line), std::string::npos) << line;
 }
 
-TEST_F(MeshExport, UnwritableOutputFails) {
-    const tooltest::RunResult r = tooltest::runTool("mesh sphere 1 -o " + dir.file("missing/dir/x.obj") + " 2>&1");
+TEST_F(MeshExport, UnwritableOutputAndImpossibleGridFail) {
+    tooltest::RunResult r = tooltest::runTool("mesh sphere 1 -o " + dir.file("missing/dir/x.obj") + " 2>&1");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.output.find("ornatex mesh: "), std::string::npos);
+    const std::string out = dir.file("huge.obj");
+    r = tooltest::runTool("mesh parametric --step 1e-30 1e-30 -o " + out + " 2>&1");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.output.find("ornatex mesh: not enough memory"), std::string::npos) << r.output;
+    EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 TEST_F(MeshExport, EmptyGridIsWrittenWithTheLibrarysMessage) {
