@@ -132,6 +132,8 @@ void Interceptor::missileFire(int launcher) {
         std::fprintf(stderr, "Interceptor: no launcher %d; nothing fired\n", launcher);
         return;
     }
+    if (stock == 0) return;
+    if (stock > 0) --stock;
     // Launched from the nose, level with the aircraft's attitude, in the
     // coordinates of the aircraft's parent, where the missile will hang.
     kwTransform launch;

@@ -51,9 +51,13 @@ public:
     void getPosition(kwVec3& position) const;
 
     // Launches missiles for the next getFiredMissile. Launcher 0 fires one
-    // missile from the nose along the current heading; other launchers do
-    // not exist and fire nothing (reported on standard error).
+    // missile from the nose along the current heading, if the stock is not
+    // empty; other launchers do not exist and fire nothing (reported on
+    // standard error).
     void missileFire(int launcher);
+    // Missiles left to fire; negative (the default) is an endless supply.
+    void setMissileStock(int missiles) { stock = missiles; }
+    int getMissileStock() const { return stock; }
     // Hands over the missiles launched since the previous call, each once.
     // The caller destroys the vector; the missiles are the caller's to hang
     // into the scene (under the aircraft's parent) and are then owned there.
@@ -84,6 +88,7 @@ private:
     std::uint32_t setSpeedCalls = 0;
     std::uint32_t setHPRSpeedCalls = 0;
     std::uint32_t missilesLaunched = 0;
+    int stock = -1;
     long long lastTick = 0;
     kw::vector<Missile*> pending;  // launched, not yet handed over; owned here until then
     kwNode* missileMeshHolder;     // keeps the missiles' shared mesh alive; never drawn

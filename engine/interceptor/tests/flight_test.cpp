@@ -132,6 +132,16 @@ TEST(Interceptor, HandsEachLaunchedMissileOverOnce) {
     for (Missile* m : {first.data[0], second.data[0], second.data[1]}) delete m;
 }
 
+TEST(Interceptor, FiresWhileTheStockLasts) {
+    Interceptor a;
+    a.setMissileStock(2);
+    for (int i = 0; i < 3; ++i) a.missileFire(0);
+    kw::vector<Missile*> fired = a.getFiredMissile();
+    EXPECT_EQ(fired.count, 2u);
+    EXPECT_EQ(a.getMissileStock(), 0);
+    for (std::uint32_t i = 0; i < fired.count; ++i) delete fired.data[i];
+}
+
 TEST(Interceptor, UnknownLauncherFiresNothing) {
     Interceptor a;
     testing::internal::CaptureStderr();

@@ -1,0 +1,71 @@
+// Soak driver: runs velkin's real WindowApp for a number of frames in a real
+// (or offscreen) window, pressing Space every `fireEvery` frames through the
+// window's key handler, and holding Shift and Left in between so the
+// aircraft flies, turns and the terrain follows. Reports the frame rate of
+// the first and the last 1000 frames, the missiles fired and the peak
+// resident memory.
+//
+//   velkin_soak [frames=20000] [fireEvery=50]
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include <velkin/WindowApp.h>
+
+namespace {
+
+double now() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+long peakKilobytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const long frames = argc > 1 ? std::atol(argv[1]) : 20000;
+    const long fireEvery = argc > 2 ? std::atol(argv[2]) : 50;
+    if (frames <= 0 || fireEvery < 0) {
+        std::fprintf(stderr, "usage: velkin_soak [frames > 0] [fireEvery >= 0, 0 = never]\n");
+        return 2;
+    }
+    try {
+        WindowApp* app = new WindowApp();
+        app->window->keyEvent(16, true);  // Shift: fly, camera and terrain follow
+        long fired = 0;
+        double windowStart = now(), firstRate = 0.0, lastRate = 0.0;
+        long frame = 0;
+        for (; frame < frames && app->window->isOpen; ++frame) {
+            // Circle: left for 2000 frames, straight for 2000.
+            app->window->keyEvent(37, (frame / 2000) % 2 == 0);
+            if (fireEvery && frame % fireEvery == 0) {
+                app->window->keyEvent(32, true);
+                ++fired;
+            }
+            app->updateFrame();
+            app->scene->render(app->window);
+            app->window->refresh();
+            if ((frame + 1) % 1000 == 0) {
+                const double t = now();
+                lastRate = 1000.0 / (t - windowStart);
+                if (frame + 1 == 1000) firstRate = lastRate;
+                windowStart = t;
+            }
+        }
+        std::fprintf(stderr,
+                     "soak: %ld frames, %ld missiles fired, world children %u, fps first 1000 %.1f, last 1000 %.1f, "
+                     "peak RSS %ld kB\n",
+                     frame, fired, unsigned(app->world->children.count), firstRate, lastRate, peakKilobytes());
+        delete app;
+    } catch (char* text) {
+        std::printf("Exception: %s\n", text);
+        return 1;
+    }
+    return 0;
+}
