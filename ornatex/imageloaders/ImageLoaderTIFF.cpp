@@ -88,21 +88,31 @@ void store(Directory& dir, std::uint32_t tag, const Field& f) {
     }
 }
 
-// The output buffer of a large image is touched page by page
-// once; advising their 2 MiB-aligned interior for transparent huge pages
-// makes that first touch many times cheaper. Changes no byte; may be refused.
-void adviseHugePages(unsigned char* block, std::size_t size) {
+// The output buffer. A large image's buffer is touched page by page once:
+// placing it on a 2 MiB boundary and advising it for transparent huge pages
+// makes that first touch many times cheaper (a few dozen page faults instead
+// of thousands). The extra 2 MiB of the allocation is address space only,
+// never touched. The advice changes no byte and may be refused.
+class OutputBuffer {
+public:
+    explicit OutputBuffer(std::size_t size) {
+        constexpr std::size_t huge = std::size_t(2) << 20;
+        const bool large = size >= 2 * huge;
+        block.reset(new unsigned char[size + (large ? huge : 0) + 1]);
+        data = block.get();
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::uintptr_t huge = std::uintptr_t(2) << 20;
-    if (size < 2 * huge) return;
-    const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(block) + huge - 1) & ~(huge - 1);
-    const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(block) + size) & ~(huge - 1);
-    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#else
-    (void)block;
-    (void)size;
+        if (large) {
+            const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(data);
+            data += ((start + huge - 1) & ~std::uintptr_t(huge - 1)) - start;
+            madvise(data, (size + huge - 1) & ~(huge - 1), MADV_HUGEPAGE);
+        }
 #endif
-}
+    }
+    unsigned char* data;
+
+private:
+    std::unique_ptr<unsigned char[]> block;
+};
 
 std::uint64_t fileSizeOf(kwStream& stream) {
     if (std::fseek(stream.file, 0, SEEK_END) != 0) return 0;
@@ -205,6 +215,10 @@ bool checkDirectory(const Directory& dir, std::uint64_t fileSize) {
         refuse("ImageWidth is 0");
         return false;
     }
+    if (dir.width > 0x7fffffffu || dir.height > 0x7fffffffu) {
+        refuse("ImageWidth or ImageLength above 2147483647");
+        return false;
+    }
     const Field& offsets = dir.stripOffsets;
     const Field& counts = dir.stripByteCounts;
     if ((offsets.type != typeShort && offsets.type != typeLong) || (counts.type != typeShort && counts.type != typeLong)) {
@@ -235,55 +249,59 @@ bool checkColorMap(const Field& map, std::uint64_t fileSize) {
     return true;
 }
 
-// Builds the expansion table from the colour map: red, green and blue of each
-// index in the first three bytes, and in the fourth a mark for indices beyond
+// Builds the expansion table from the colour map: each entry is
+// red | green << 8 | blue << 16, plus badMark (1 << 24) for indices beyond
 // the map. Samples are 16-bit; the top byte is the 8-bit sample (this maps
 // both v * 257 and v * 256 back to v). A map whose entries are all below 256
 // was written with 8-bit samples and is taken as it stands.
-void buildPalette(const std::vector<std::uint32_t>& map, std::uint32_t (&table)[256], std::uint32_t& badMark) {
+constexpr std::uint32_t badMark = 1u << 24;
+
+void buildPalette(const std::vector<std::uint32_t>& map, std::uint32_t (&table)[256]) {
     const std::uint32_t third = static_cast<std::uint32_t>(map.size() / 3);
     const bool eightBit = std::all_of(map.begin(), map.end(), [](std::uint32_t v) { return v < 256; });
     const unsigned shift = eightBit ? 0 : 8;
-    const unsigned char bad[4] = {0, 0, 0, 1};
-    std::memcpy(&badMark, bad, 4);
     for (std::uint32_t v = 0; v < 256; ++v) {
-        unsigned char rgb[4] = {0, 0, 0, 1};
-        if (v < third) {
-            rgb[0] = static_cast<unsigned char>(map[v] >> shift);
-            rgb[1] = static_cast<unsigned char>(map[v + third] >> shift);
-            rgb[2] = static_cast<unsigned char>(map[v + 2 * third] >> shift);
-            rgb[3] = 0;
-        }
-        std::memcpy(&table[v], rgb, 4);
+        if (v < third)
+            table[v] = ((map[v] >> shift) & 0xff) | ((map[v + third] >> shift) & 0xff) << 8 |
+                       ((map[v + 2 * third] >> shift) & 0xff) << 16;
+        else
+            table[v] = badMark;
     }
 }
 
-// Expands one row of `width` indices into red-green-blue pixels, ORing
-// every table entry into `seen`. `in` may be the last third of `out` itself
-// (a row assembled in place): pixel c writes bytes 3c to 3c + 3, all before
-// index c + 1 at 2 x width + c + 1 while c < width - 1. Four-byte stores;
-// each one's fourth byte is overwritten by the next pixel, and the last pixel
-// is stored with three bytes.
+// Expands one row of `width` indices into red-green-blue pixels, ORing every
+// table entry into `seen`. `in` may be the last third of `out` itself (a row
+// assembled in place): every store below ends before the next index still to
+// be read (pixel c's bytes end at 3c + 3 < 2 x width + c + 1 while
+// c < width - 1; a group of four from c ends at 3c + 12 <= 2 x width + c + 4
+// while c <= width - 4), and the row's last pixel is read before it is stored.
 void expandRow(const unsigned char* in, unsigned char* out, std::size_t width, const std::uint32_t (&table)[256],
                std::uint32_t& seen) {
     std::uint32_t acc = 0;
     std::size_t c = 0;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    // Four pixels (12 bytes) as three 4-byte stores.
+    constexpr std::uint32_t rgb = 0xffffff;
     for (; c + 4 < width; c += 4) {
-        const std::uint32_t p0 = table[in[c]], p1 = table[in[c + 1]], p2 = table[in[c + 2]], p3 = table[in[c + 3]];
+        std::uint32_t v;
+        std::memcpy(&v, in + c, 4);
+        const std::uint32_t p0 = table[v & 0xff], p1 = table[(v >> 8) & 0xff], p2 = table[(v >> 16) & 0xff],
+                            p3 = table[v >> 24];
         acc |= p0 | p1 | p2 | p3;
-        std::memcpy(out + 3 * c, &p0, 4);
-        std::memcpy(out + 3 * c + 3, &p1, 4);
-        std::memcpy(out + 3 * c + 6, &p2, 4);
-        std::memcpy(out + 3 * c + 9, &p3, 4);
+        const std::uint32_t w0 = (p0 & rgb) | p1 << 24, w1 = (p1 & rgb) >> 8 | p2 << 16,
+                            w2 = (p2 & rgb) >> 16 | p3 << 8;
+        std::memcpy(out + 3 * c, &w0, 4);
+        std::memcpy(out + 3 * c + 4, &w1, 4);
+        std::memcpy(out + 3 * c + 8, &w2, 4);
     }
-    for (; c + 1 < width; ++c) {
+#endif
+    for (; c < width; ++c) {
         const std::uint32_t p = table[in[c]];
         acc |= p;
-        std::memcpy(out + 3 * c, &p, 4);
+        out[3 * c] = static_cast<unsigned char>(p);
+        out[3 * c + 1] = static_cast<unsigned char>(p >> 8);
+        out[3 * c + 2] = static_cast<unsigned char>(p >> 16);
     }
-    const std::uint32_t last = table[in[width - 1]];
-    acc |= last;
-    std::memcpy(out + 3 * (width - 1), &last, 3);
     seen |= acc;
 }
 
@@ -327,8 +345,7 @@ void decodePalette(kwStream& stream, std::uint64_t fileSize, const Directory& di
     std::vector<std::uint32_t> map(dir.colorMap.count);
     readArray(stream, dir.colorMap, map.data(), nullptr);
     std::uint32_t table[256];
-    std::uint32_t badMark = 0;
-    buildPalette(map, table, badMark);
+    buildPalette(map, table);
 
     // Only the first H rows are delivered; pixelDataSize <= fileSize bounds
     // the output by three times the file's own size. File row r becomes
@@ -339,9 +356,8 @@ void decodePalette(kwStream& stream, std::uint64_t fileSize, const Directory& di
     const std::size_t pixelCount = static_cast<std::size_t>(width * height);
     const std::size_t rowLength = static_cast<std::size_t>(width);
     const std::size_t rows = static_cast<std::size_t>(height);
-    std::unique_ptr<unsigned char[]> output(new unsigned char[pixelCount ? 3 * pixelCount : 1]);
-    adviseHugePages(output.get(), 3 * pixelCount);
-    const auto outputRow = [&](std::size_t r) { return output.get() + (rows - 1 - r) * rowLength * 3; };
+    OutputBuffer output(3 * pixelCount);
+    const auto outputRow = [&](std::size_t r) { return output.data + (rows - 1 - r) * rowLength * 3; };
 
     constexpr std::size_t blockSize = std::size_t(1) << 18;
     std::size_t largest = 0;
@@ -383,7 +399,7 @@ void decodePalette(kwStream& stream, std::uint64_t fileSize, const Directory& di
                     dir.colorMap.count / 3);
         return;
     }
-    texture->loadImage(asInt(dir.width), asInt(dir.height), texRGB, output.get());
+    texture->loadImage(asInt(dir.width), asInt(dir.height), texRGB, output.data);
 }
 
 }  // namespace
