@@ -32,8 +32,17 @@ void FlatMesh::outward(const kwVec3& a, const kwVec3& b, const kwVec3& c, const 
 }
 
 void FlatMesh::twoSided(const kwVec3& a, const kwVec3& b, const kwVec3& c) {
-    face(a, b, c);
-    face(a, c, b);
+    // The two faces lie a little apart, so that neither fights the other in
+    // the depth buffer and each side shows its own lighting.
+    kwVec3 n = cross(sub(b, a), sub(c, a));
+    const float length = std::sqrt(dot(n, n));
+    if (length == 0.0f) return;
+    const float h = 0.5f * thickness / length;
+    const kwVec3 o(n.x * h, n.y * h, n.z * h);
+    auto up = [&](const kwVec3& p) { return kwVec3(p.x + o.x, p.y + o.y, p.z + o.z); };
+    auto down = [&](const kwVec3& p) { return kwVec3(p.x - o.x, p.y - o.y, p.z - o.z); };
+    face(up(a), up(b), up(c));
+    face(down(a), down(c), down(b));
 }
 
 PrimitiveIndexed* FlatMesh::build() const {

@@ -14,8 +14,10 @@ public:
     // A closed surface's face: its winding is turned so that the normal
     // points away from `inside`.
     void outward(const kwVec3& a, const kwVec3& b, const kwVec3& c, const kwVec3& inside);
-    // A thin flat part seen from both sides: one face each way.
+    // A thin flat part seen from both sides: one face each way, `thickness` apart.
     void twoSided(const kwVec3& a, const kwVec3& b, const kwVec3& c);
+
+    float thickness = 0.02f;
     // One face with the normal of the winding a, b, c (counter-clockwise front).
     void face(const kwVec3& a, const kwVec3& b, const kwVec3& c);
 

@@ -32,16 +32,18 @@ PrimitiveIndexed* buildAircraftMesh() {
     return m.build();
 }
 
-// A missile body 1.2 long and 0.3 across, nose along -z.
+// A missile 1.6 long, nose along -z: a body flattened so that its upper
+// faces catch light from above, and a tail fin, about 0.8 across.
 PrimitiveIndexed* buildMissileMesh() {
     interceptor::FlatMesh m;
-    const kwVec3 tip(0, 0, -0.6f), back(0, 0, 0.6f), inside(0, 0, 0);
-    const float r = 0.15f;
-    const kwVec3 ring[4] = {kwVec3(r, 0, -0.2f), kwVec3(0, r, -0.2f), kwVec3(-r, 0, -0.2f), kwVec3(0, -r, -0.2f)};
+    const kwVec3 tip(0, 0, -0.8f), back(0, 0, 0.8f), inside(0, 0, 0);
+    const kwVec3 ring[4] = {kwVec3(0.2f, 0, -0.2f), kwVec3(0, 0.1f, -0.2f), kwVec3(-0.2f, 0, -0.2f),
+                            kwVec3(0, -0.1f, -0.2f)};
     for (int i = 0; i < 4; ++i) {
         m.outward(tip, ring[i], ring[(i + 1) % 4], inside);
         m.outward(back, ring[i], ring[(i + 1) % 4], inside);
     }
+    m.twoSided(kwVec3(-0.4f, 0.01f, 0.8f), kwVec3(0.4f, 0.01f, 0.8f), kwVec3(0, 0.01f, 0.2f));
     return m.build();
 }
 
