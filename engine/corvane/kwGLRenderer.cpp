@@ -44,7 +44,11 @@ void kwGLViewport(int x, int y, int width, int height) { glViewport(x, y, width,
 void kwGLClear(const float color[4]) {
     glClearColor(color[0], color[1], color[2], color[3]);
     glDepthMask(GL_TRUE);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glStencilMask(~0u);
+    glClearStencil(0);
+    // The stencil is cleared too, though nothing uses it: where depth and
+    // stencil share one buffer, clearing depth alone costs a masked write.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
 }
 
 void kwGLReadPixels(int width, int height, unsigned char* rgb) {
