@@ -15,10 +15,12 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/e2e_lib.sh"
 
 [ $# -ge 3 ] || { echo "usage: $0 <velkin> <close_window> <work dir> [<screenshot dir>]" >&2; exit 2; }
-velkin=$1
-E2E_CLOSE_WINDOW=$2
-work=$3
-shots=${4:-}
+# Absolute paths: the script works inside the work dir.
+absolute() { case $1 in /*) echo "$1" ;; *) echo "$PWD/$1" ;; esac; }
+velkin=$(absolute "$1")
+E2E_CLOSE_WINDOW=$(absolute "$2")
+work=$(absolute "$3")
+shots=${4:+$(absolute "$4")}
 [ -n "${DISPLAY:-}" ] || e2e_fail "no DISPLAY: run under xvfb-run"
 mkdir -p "$work" && cd "$work" || exit 1
 rm -f ./*.png stdout.txt
