@@ -218,3 +218,30 @@ TEST_F(Render, SigtermClosesTheWindow) {
     window->refresh();
     EXPECT_EQ(window->isOpen, 0);
 }
+
+TEST(RenderLifetime, PrimitivesOutliveTheWindowThatDrewThem) {
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    kwEventWindow::useScript(nullptr);
+    kwScene* scene = new kwScene(true);
+    auto* ground = new Square(60, 0);
+    scene->addChild(ground);
+    scene->getCamera()->setPos(0, 21, 0);
+    scene->getCamera()->lookAt(0, 0, 0);
+    {
+        kwEventWindow first(100, 100, nullptr);
+        scene->render(&first);
+        first.refresh();
+        EXPECT_NE(ground->gpuArrays, nullptr);
+    }
+    // The window and its GL objects are gone; the primitive forgot them.
+    EXPECT_EQ(ground->gpuArrays, nullptr);
+    // A second window uploads the arrays afresh and draws them lit by the
+    // scene's headlight (the ground's default material is grey).
+    kwEventWindow second(100, 100, nullptr);
+    scene->render(&second);
+    std::vector<unsigned char> pixels;
+    ASSERT_TRUE(second.readPixels(pixels));
+    EXPECT_GT(pixels[(50 * 100 + 50) * 3], 100);
+    delete scene;
+}
