@@ -20,5 +20,10 @@ install(FILES
   ${PROJECT_BINARY_DIR}/ornatexConfigVersion.cmake
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/ornatex)
 
+# The .pc file finds the prefix relative to itself, so it stays right when
+# the install is made with --prefix or moved.
+file(RELATIVE_PATH ORNATEX_PC_TO_PREFIX
+  ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
+string(REGEX REPLACE "/$" "" ORNATEX_PC_TO_PREFIX "${ORNATEX_PC_TO_PREFIX}")
 configure_file(${PROJECT_SOURCE_DIR}/cmake/ornatex.pc.in ${PROJECT_BINARY_DIR}/ornatex.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/ornatex.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
