@@ -227,29 +227,52 @@ TEST(TiffLoader, StripArraysOfEitherTypeAndInline) {
               std::string::npos);
 }
 
-// Strips need not end at row ends: rows split between strips are joined.
+// Strips need not end at row ends: rows split between strips are joined
+// (narrow rows, and rows wide enough for the 64-pixel blocks).
 TEST(TiffLoader, StripsSplitInsideRows) {
-    PaletteImage img;
-    img.width = 5;
-    img.height = 4;
-    img.indices = indicesFor(5, 4);
-    TiffBuilder t;
-    std::vector<std::uint32_t> offsets, counts;
-    for (const auto& [from, to] : std::vector<std::pair<int, int>>{{0, 7}, {7, 8}, {8, 20}}) {
-        offsets.push_back(t.append(Bytes(img.indices.begin() + from, img.indices.begin() + to)));
-        counts.push_back(static_cast<std::uint32_t>(to - from));
+    for (std::uint32_t width : {5u, 200u}) {
+        SCOPED_TRACE(width);
+        PaletteImage img;
+        img.width = width;
+        img.height = 4;
+        img.indices = indicesFor(width, 4);
+        const int cuts[] = {0, 7, 8, int(width) + 3, int(4 * width)};
+        TiffBuilder t;
+        std::vector<std::uint32_t> offsets, counts;
+        for (int k = 0; k + 1 < 5; ++k) {
+            offsets.push_back(t.append(Bytes(img.indices.begin() + cuts[k], img.indices.begin() + cuts[k + 1])));
+            counts.push_back(static_cast<std::uint32_t>(cuts[k + 1] - cuts[k]));
+        }
+        t.entry(256, tiffShort, 1, width);
+        t.entry(257, tiffShort, 1, 4);
+        t.entry(262, tiffShort, 1, 3);
+        t.array(273, tiffLong, offsets);
+        t.array(279, tiffShort, counts);
+        t.array(320, tiffShort, img.map);
+        TempDir dir;
+        Loaded l;
+        load(dir.write("split.tif", t.finish()), l);
+        ASSERT_EQ(l.texture.calls.size(), 1u) << l.output;
+        EXPECT_EQ(l.texture.calls[0].pixels, expectedPixels(img));
     }
-    t.entry(256, tiffShort, 1, 5);
-    t.entry(257, tiffShort, 1, 4);
-    t.entry(262, tiffShort, 1, 3);
-    t.array(273, tiffLong, offsets);
-    t.array(279, tiffShort, counts);
-    t.array(320, tiffShort, img.map);
-    TempDir dir;
-    Loaded l;
-    load(dir.write("split.tif", t.finish()), l);
-    ASSERT_EQ(l.texture.calls.size(), 1u) << l.output;
-    EXPECT_EQ(l.texture.calls[0].pixels, expectedPixels(img));
+}
+
+// An index beyond the map is found wherever it lies in a row.
+TEST(TiffLoader, IndexBeyondTheMapInWideRows) {
+    for (std::size_t at : {std::size_t(3), std::size_t(70), std::size_t(2 * 200 + 130), std::size_t(4 * 200 - 1)}) {
+        SCOPED_TRACE(at);
+        PaletteImage img;
+        img.width = 200;
+        img.height = 4;
+        img.indices = Bytes(800, 7);
+        img.map.assign(3 * 8, 4096);
+        img.indices[at] = 8;
+        TempDir dir;
+        Loaded l;
+        load(dir.write("bad.tif", paletteTiff(img)), l);
+        EXPECT_TRUE(l.texture.calls.empty());
+        EXPECT_EQ(lastLine(l.output), "TIFF file refused: a palette index lies beyond the 8 colours of the ColorMap");
+    }
 }
 
 TEST(TiffLoader, RowsPerStripAbsentOrZeroMeansOneStrip) {
