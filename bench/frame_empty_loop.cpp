@@ -3,16 +3,21 @@
 // clear, swap, poll events. It opens a window of velkin's size and reports
 // in velkin's format every 1000 frames, so the two rates compare directly.
 //
-// Usage: frame_empty_loop [seconds]   (default 5; Ctrl-C or closing ends it early)
+// With --fill it also draws one flat full-window quad each frame: the least a
+// frame that covers every pixel can cost (velkin's terrain covers them all).
+//
+// Usage: frame_empty_loop [seconds] [--fill]   (default 5 s; closing ends it early)
 #include <SDL.h>
 #include <SDL_opengl.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 int main(int argc, char** argv) {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 5.0;
+    const bool fill = argc > 2 && std::strcmp(argv[2], "--fill") == 0;
     const char* display = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     if (!(display && *display) && !(wayland && *wayland)) SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
@@ -24,7 +29,7 @@ int main(int argc, char** argv) {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_Window* window = SDL_CreateWindow("frame_empty_loop", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 500,
+    SDL_Window* window = SDL_CreateWindow(fill ? "frame_fill_loop" : "frame_empty_loop", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 500,
                                           500, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
     SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
     if (!context) {
@@ -42,6 +47,10 @@ int main(int argc, char** argv) {
     bool open = true;
     while (open) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        if (fill) {
+            glColor3f(0.1f, 0.1f, 0.8f);
+            glRectf(-1.0f, -1.0f, 1.0f, 1.0f);
+        }
         SDL_GL_SwapWindow(window);
         SDL_Event e;
         while (SDL_PollEvent(&e))
