@@ -12,6 +12,7 @@
 #include <sys/resource.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -65,7 +66,13 @@ int main(int argc, char** argv) {
                      "soak: %ld frames, %ld missiles fired, world children %u, fps first 1000 %.1f, last 2000 %.1f, "
                      "peak RSS %ld kB\n",
                      frame, fired, unsigned(app->world->children.count), firstRate, tailRate, peakKilobytes());
+        // Every missile handed over hangs under the world, after the aircraft and the terrain.
+        const bool complete = app->world->children.count == std::uint32_t(fired + 2);
         delete app;
+        if (!complete) {
+            std::fprintf(stderr, "soak: the world does not hold every fired missile\n");
+            return 1;
+        }
     } catch (char* text) {
         std::printf("Exception: %s\n", text);
         return 1;
