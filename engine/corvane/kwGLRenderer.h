@@ -77,7 +77,6 @@ private:
     };
 
     void applyMaterial(const kwMaterial* material);
-    void applyTexture(const kwTexture* texture);
     void bindArrays(const Primitive& primitive);
     unsigned textureName(const kwTexture& texture);
     void deleteForgotten();
