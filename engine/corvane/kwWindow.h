@@ -5,6 +5,10 @@
 // Where neither DISPLAY nor WAYLAND_DISPLAY is set, the window uses SDL's
 // offscreen video driver, which renders through EGL with the same code.
 // Creation failures are thrown as char* text.
+//
+// SIGINT and SIGTERM close the window (SDL turns them into a quit). A signal
+// the process inherited as ignored stays ignored: a background job of a
+// non-interactive shell ignores SIGINT, so scripts stop it with SIGTERM.
 #pragma once
 
 #include <vector>
