@@ -80,7 +80,9 @@ int buttonIndex(Uint8 sdlButton) {
 class SDLBackend : public kwWindowBackend {
 public:
     SDLBackend(int width, int height, const char* title) {
-        if (!haveDisplay()) SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+        // Decided afresh for each window: a display may have come or gone
+        // since the last one (the choice holds while any window is open).
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, haveDisplay() ? nullptr : "offscreen");
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) fail("cannot start SDL video");
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);

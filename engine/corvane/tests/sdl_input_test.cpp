@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -121,4 +122,27 @@ TEST_F(SdlInput, ClosingTheWindowOrQuittingClearsIsOpen) {
     SDL_PushEvent(&e);
     second.refresh();
     EXPECT_EQ(second.isOpen, 0);
+}
+
+TEST(SdlWindow, AWindowThatCannotOpenThrowsText) {
+    // A video driver that does not exist (the user's SDL_VIDEODRIVER wins
+    // over the window's own choice), and no other window keeping SDL's video
+    // running: creation fails and the failure is thrown as char*.
+    setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    kwEventWindow::useScript(nullptr);
+    bool thrown = false;
+    try {
+        kwEventWindow window(100, 100, nullptr);
+    } catch (char* message) {
+        thrown = true;
+        EXPECT_NE(std::string(message).find("SDL video"), std::string::npos) << message;
+    }
+    unsetenv("SDL_VIDEODRIVER");
+    EXPECT_TRUE(thrown);
+    // Without a display the offscreen driver works again in the same process.
+    kwEventWindow window(100, 100, nullptr);
+    EXPECT_EQ(window.isOpen, 1);
+    EXPECT_TRUE(window.current());
 }
