@@ -7,7 +7,9 @@
 #include <interceptor/FrameClock.h>
 
 Missile::Missile(const kwTransform& launch, kwNode* mesh, float speed_, float lifetime_)
-    : speed(speed_), lifetime(lifetime_) {
+    : speed(std::isfinite(speed_) ? speed_ : 0.0f),
+      lifetime(std::isfinite(lifetime_) && lifetime_ > 0.0f ? lifetime_ : 0.0f) {
+    // A missile without a usable lifetime ends at its first step.
     std::memcpy(matrix, launch.matrix, sizeof matrix);
     transformDirty = 1;
     if (mesh) addChild(mesh);

@@ -216,6 +216,15 @@ TEST(Missile, SharedMeshOutlivesEndedMissilesAndTheAircraft) {
     // world's destructor deletes the missiles; the last one takes the mesh.
 }
 
+TEST(Missile, WithoutAUsableLifetimeEndsAtOnce) {
+    for (float lifetime : {0.0f, -1.0f, std::nanf("")}) {
+        Missile m(kwTransform(), nullptr, 5.0f, lifetime);
+        m.advance(0.01);
+        EXPECT_TRUE(m.hasEnded()) << lifetime;
+        EXPECT_EQ(m.matrix[14], 0.0f);
+    }
+}
+
 TEST(Missile, InheritsTheAircraftsSpeed) {
     Interceptor a;
     a.setSpeed(28.0f);
