@@ -107,6 +107,8 @@ TEST_F(Controls, RResetsAircraftAndWorldEveryFrameWhileHeld) {
         app->world->translate(2, 0, 0);
         app->world->scale(3, 3, 3);
         aircraft().transformDirty = app->world->transformDirty = 0;
+        app->scene->getCamera()->setPos(7, 7, 7);
+        app->scene->getCamera()->lookAt(7, 0, 7);
         app->updateControls();
         kwTransform start;
         start.translate(0, 1, 0);
@@ -117,7 +119,10 @@ TEST_F(Controls, RResetsAircraftAndWorldEveryFrameWhileHeld) {
         EXPECT_EQ(aircraft().transformDirty, 1);
         EXPECT_EQ(app->world->transformDirty, 1);
         EXPECT_EQ(app->terrain->getPositionUpdateCount(), 1u + frame) << "frame " << frame;
+        EXPECT_EQ(camera().getPosition().x, 0.0f);
         EXPECT_EQ(camera().getPosition().y, 21.0f);
+        EXPECT_EQ(camera().getTarget().x, 0.0f);
+        EXPECT_EQ(camera().getTarget().y, 1.0f);
         expectSpeeds(0, 0, 0);
     }
 }
