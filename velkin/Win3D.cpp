@@ -1,19 +1,12 @@
 #include <velkin/Win3D.h>
 
+#include <win32/win32.h>
+
 namespace {
 
-// Virtual-key codes of the keys velkin reads.
-enum : unsigned {
-    keyCodeShift = 16,
-    keyCodeControl = 17,
-    keyCodeSpace = 32,
-    keyCodeLeft = 37,
-    keyCodeUp = 38,
-    keyCodeRight = 39,
-    keyCodeDown = 40,
-    keyCodeQ = 81,
-    keyCodeR = 82,
-};
+// Letters have the virtual-key codes of their capitals.
+constexpr unsigned keyCodeQ = 'Q';
+constexpr unsigned keyCodeR = 'R';
 
 }  // namespace
 
@@ -31,14 +24,14 @@ Win3D::~Win3D() = default;
 void Win3D::keyEvent(unsigned key, bool down) {
     const unsigned char flag = down ? 1 : 0;
     switch (key) {
-        case keyCodeUp: keyUp = flag; break;
-        case keyCodeRight: keyRight = flag; break;
-        case keyCodeLeft: keyLeft = flag; break;
-        case keyCodeDown: keyDown = flag; break;
+        case VK_UP: keyUp = flag; break;
+        case VK_RIGHT: keyRight = flag; break;
+        case VK_LEFT: keyLeft = flag; break;
+        case VK_DOWN: keyDown = flag; break;
         case keyCodeR: keyR = flag; break;
-        case keyCodeShift: keyShift = flag; break;
-        case keyCodeSpace: keySpace = flag; break;
-        case keyCodeControl: keyControl = flag; break;
+        case VK_SHIFT: keyShift = flag; break;
+        case VK_SPACE: keySpace = flag; break;
+        case VK_CONTROL: keyControl = flag; break;
         case keyCodeQ:
             // Press and release alike undo the mouse's work.
             angleX = angleY = roll = 0.0f;

@@ -39,7 +39,8 @@ e2e_shot() {
 # e2e_measure <file>: prints, for the picture,
 #   red <count> <centre x> <centre y>  blue <count> <min blue> <max blue> <spread>
 #   green <count>  width <w> height <h>
-# Red: r > 100, r > 2g, r > 2b. Blue: b > 40, b > 2r, b > 2g. Green likewise.
+# Red: the aircraft lit or in shade, specular highlights (pink) included:
+# r > 100 and r > 1.5g, 1.5b; or r > 40 and r > 3g, 3b. Blue: b > 40, b > 2r, b > 2g. Green likewise.
 # <spread> is the difference between the 95th and 5th percentile of blue
 # intensity over the blue pixels: how much the lighting varies.
 e2e_measure() {
@@ -47,7 +48,7 @@ e2e_measure() {
     w=$(identify -format '%w' "$1") h=$(identify -format '%h' "$1")
     convert "$1" -depth 8 rgb:- | od -An -v -tu1 -w3 | awk -v w="$w" -v h="$h" '
         { r = $1; g = $2; b = $3; x = n % w; y = int(n / w); n++
-          if (r > 100 && r > 2 * g && r > 2 * b) { rc++; rx += x; ry += y }
+          if ((r > 100 && 2 * r > 3 * g && 2 * r > 3 * b) || (r > 40 && r > 3 * g && r > 3 * b)) { rc++; rx += x; ry += y }
           if (b > 40 && b > 2 * r && b > 2 * g) { bc++; hist[b]++; if (bmin == "" || b < bmin) bmin = b; if (b > bmax) bmax = b }
           if (g > 100 && g > 2 * r && g > 2 * b) gc++ }
         END {
@@ -55,6 +56,19 @@ e2e_measure() {
           for (v = 0; v < 256; v++) { acc += hist[v]; if (!lo && acc >= bc * 0.05) lo = v; if (!hi && acc >= bc * 0.95) hi = v }
           printf "red %d %.1f %.1f blue %d %d %d %d green %d width %d height %d\n",
                  rc, rc ? rx / rc : -1, rc ? ry / rc : -1, bc, bmin, bmax, hi - lo, gc, w, h }'
+}
+
+# e2e_first_picture <file>: waits (up to 20 s) until the scene is drawn, with
+# the red aircraft and the blue terrain on screen; prints the picture's measure.
+e2e_first_picture() {
+    local m i
+    for i in $(seq 100); do
+        e2e_shot "$1"
+        m=$(e2e_measure "$1")
+        [ "$(e2e_field "$m" red)" -gt 50 ] && [ "$(e2e_field "$m" blue)" -gt 10000 ] && break
+        sleep 0.2
+    done
+    echo "$m"
 }
 
 # e2e_field <measure line> <name> [<index>]: value after a name in a measure line.

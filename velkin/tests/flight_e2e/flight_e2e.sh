@@ -32,12 +32,8 @@ in_middle() {
 e2e_start "$velkin" stdout.txt
 e2e_find_window velkin
 echo "window $E2E_WID"
-for i in $(seq 100); do
-    e2e_shot first.png
-    m=$(e2e_measure first.png)
-    [ "$(e2e_field "$m" red)" -gt 50 ] && [ "$(e2e_field "$m" blue)" -gt 10000 ] && break
-    sleep 0.2
-done
+# The first picture: wait until the scene is drawn.
+m=$(e2e_first_picture first.png)
 echo "first:    $m"
 [ "$(e2e_field "$m" red)" -gt 50 ] || e2e_fail "no aircraft in the first picture"
 [ "$(e2e_field "$m" green)" -eq 0 ] || e2e_fail "green in the first picture before any missile"
