@@ -6,6 +6,8 @@
 
 #include <corvane/kwTexture.h>
 
+#include "TempDir.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -14,30 +16,7 @@
 
 namespace loadertest {
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "ornatex-test-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        path = pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    std::string file(const std::string& name) const { return (path / name).string(); }
-
-    std::string write(const std::string& name, const std::vector<unsigned char>& bytes) const {
-        const std::string p = file(name);
-        std::FILE* f = std::fopen(p.c_str(), "wb");
-        if (!f) throw std::runtime_error("cannot write " + p);
-        if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-        return p;
-    }
-
-    std::filesystem::path path;
-};
+using ornatextest::TempDir;
 
 // One recorded texture call.
 struct TextureCall {
@@ -75,5 +54,21 @@ private:
         calls.push_back(std::move(c));
     }
 };
+
+// What one loader call did: the texture's calls, standard output, result.
+struct Loaded {
+    RecordingTexture texture;
+    std::string output;
+    int result = -1;
+};
+
+// Runs a loader (ImageLoaderX::loadY) on the file, capturing standard output.
+template <class Loader>
+void runLoader(Loader loader, const std::string& path, Loaded& l) {
+    testing::internal::CaptureStdout();
+    l.result = loader(&l.texture, path.c_str());
+    std::fflush(stdout);
+    l.output = testing::internal::GetCapturedStdout();
+}
 
 }  // namespace loadertest

@@ -17,18 +17,9 @@ using Bytes = std::vector<unsigned char>;
 
 namespace {
 
-struct Loaded {
-    RecordingTexture texture;
-    std::string output;
-    int result = -1;
-};
+using loadertest::Loaded;
 
-void load(const std::string& path, Loaded& l) {
-    testing::internal::CaptureStdout();
-    l.result = ImageLoaderRGBA::loadRGBA(&l.texture, path.c_str());
-    std::fflush(stdout);
-    l.output = testing::internal::GetCapturedStdout();
-}
+void load(const std::string& path, Loaded& l) { loadertest::runLoader(ImageLoaderRGBA::loadRGBA, path, l); }
 
 Bytes header(unsigned storage, unsigned bpc, unsigned width, unsigned height, unsigned channels) {
     Bytes h(512, 0);

@@ -65,23 +65,11 @@ void keepColorDataBlock(const void* pixels, std::size_t offset) {
 
 std::string dataFile(const char* name) { return std::string(LOADER_TEST_DATA) + "/" + name; }
 
-struct Loaded {
-    RecordingTexture texture;
-    std::string output;
-    int result = -1;
-};
+using loadertest::Loaded;
 
-void loadRaw(const std::string& path, Loaded& l) {
-    testing::internal::CaptureStdout();
-    l.result = ImageLoaderTGA::loadTGAraw(&l.texture, path.c_str());
-    l.output = testing::internal::GetCapturedStdout();
-}
+void loadRaw(const std::string& path, Loaded& l) { loadertest::runLoader(ImageLoaderTGA::loadTGAraw, path, l); }
 
-void loadSub(const std::string& path, Loaded& l) {
-    testing::internal::CaptureStdout();
-    l.result = ImageLoaderTGA::loadTGAsub(&l.texture, path.c_str());
-    l.output = testing::internal::GetCapturedStdout();
-}
+void loadSub(const std::string& path, Loaded& l) { loadertest::runLoader(ImageLoaderTGA::loadTGAsub, path, l); }
 
 }  // namespace
 

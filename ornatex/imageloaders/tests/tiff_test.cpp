@@ -18,18 +18,9 @@ using loadertest::tiffShort;
 
 namespace {
 
-struct Loaded {
-    RecordingTexture texture;
-    std::string output;
-    int result = -1;
-};
+using loadertest::Loaded;
 
-void load(const std::string& path, Loaded& l) {
-    testing::internal::CaptureStdout();
-    l.result = ImageLoaderTIFF::loadTIFF(&l.texture, path.c_str());
-    std::fflush(stdout);
-    l.output = testing::internal::GetCapturedStdout();
-}
+void load(const std::string& path, Loaded& l) { loadertest::runLoader(ImageLoaderTIFF::loadTIFF, path, l); }
 
 // A colour map of 768 entries: red v * 257, green (255 - v) * 257, blue v * 256.
 std::vector<std::uint32_t> standardMap() {

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "TempDir.h"
+
 namespace tooltest {
 
 struct RunResult {
@@ -54,20 +56,7 @@ inline Image readPng(const std::string& path) {
     return out;
 }
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "ornatex-tool-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        path = pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    std::string file(const std::string& name) const { return (path / name).string(); }
-    std::filesystem::path path;
-};
+using ornatextest::TempDir;
 
 inline std::string dataFile(const char* name) { return std::string(LOADER_TEST_DATA) + "/" + name; }
 

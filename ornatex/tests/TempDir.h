@@ -1,0 +1,43 @@
+// A temporary folder for a test's files, removed with everything in it when
+// the test ends. Tests never write into the source tree.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace ornatextest {
+
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "ornatex-test-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+        path = pattern;
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+
+    std::string file(const std::string& name) const { return (path / name).string(); }
+
+    // Writes the bytes to a file of the folder and returns its path.
+    std::string write(const std::string& name, const std::vector<unsigned char>& bytes) const {
+        const std::string p = file(name);
+        std::FILE* f = std::fopen(p.c_str(), "wb");
+        if (!f) throw std::runtime_error("cannot write " + p);
+        if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+        return p;
+    }
+
+    std::filesystem::path path;
+};
+
+}  // namespace ornatextest
