@@ -10,11 +10,8 @@
 #include <memory>
 #include <vector>
 
+#include "LoaderFile.h"
 #include "StreamReaders.h"
-
-#ifdef __linux__
-#include <sys/mman.h>
-#endif
 
 // x86-64 with GCC or Clang: rows expand 64 pixels at a time with AVX-512
 // VBMI byte permutes where the processor has them (checked at run time).
@@ -97,11 +94,9 @@ void store(Directory& dir, std::uint32_t tag, const Field& f) {
     }
 }
 
-// The output buffer. A large image's buffer is touched page by page once:
-// placing it on a 2 MiB boundary and advising it for transparent huge pages
-// makes that first touch many times cheaper (a few dozen page faults instead
-// of thousands). The extra 2 MiB of the allocation is address space only,
-// never touched. The advice changes no byte and may be refused.
+// The output buffer. A large image's buffer is touched page by page once, so
+// it starts on a 2 MiB boundary and is advised for huge pages (the extra
+// 2 MiB of the allocation is address space only, never touched).
 class OutputBuffer {
 public:
     explicit OutputBuffer(std::size_t size) {
@@ -109,13 +104,11 @@ public:
         const bool large = size >= 2 * huge;
         block.reset(new unsigned char[size + (large ? huge : 0) + 1]);
         data = block.get();
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
         if (large) {
             const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(data);
             data += ((start + huge - 1) & ~std::uintptr_t(huge - 1)) - start;
-            madvise(data, (size + huge - 1) & ~(huge - 1), MADV_HUGEPAGE);
+            ornatex::adviseHugePages(data, size);
         }
-#endif
     }
     unsigned char* data;
 

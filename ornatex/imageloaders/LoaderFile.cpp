@@ -12,11 +12,6 @@
 
 namespace ornatex {
 
-namespace {
-
-// A large block is touched page by page while the read fills it; advising its
-// 2 MiB-aligned interior for transparent huge pages makes that first touch
-// many times cheaper. The advice changes no byte and may be refused.
 void adviseHugePages(unsigned char* block, std::size_t size) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
     constexpr std::uintptr_t huge = std::uintptr_t(2) << 20;
@@ -29,8 +24,6 @@ void adviseHugePages(unsigned char* block, std::size_t size) {
     (void)size;
 #endif
 }
-
-}  // namespace
 
 WholeFileResult readWholeFile(const char* path, WholeFile& file) {
     file = WholeFile();

@@ -20,6 +20,11 @@ enum class WholeFileResult {
     shortRead,     // the read delivered fewer bytes than the status query promised
 };
 
+// Advises the 2 MiB-aligned interior of a large block for transparent huge
+// pages: a block touched page by page for the first time is then faulted in
+// a few dozen steps instead of thousands. Changes no byte; may be refused.
+void adviseHugePages(unsigned char* block, std::size_t size);
+
 // Opens `path` with "rb", takes the size from the file-status query, allocates
 // the block and fills it with one read. On any result but ok nothing is left
 // allocated and the file is closed. Prints nothing: the loaders word their own
