@@ -3,12 +3,14 @@
 # Usage: scripts/install-deps.sh [build|test|all]   (default: all)
 set -euo pipefail
 
+# The Mesa drivers are what velkin renders with, in a window or offscreen.
 build_pkgs=(cmake ninja-build g++ pkg-config libsdl2-dev libgl-dev libegl-dev
-            libpng-dev libgtest-dev libgmock-dev libbenchmark-dev libx11-dev)
+            libpng-dev libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
+            libgl1-mesa-dri libglx-mesa0 libegl-mesa0)
 # Peers for benchmarks and interoperability, the end-to-end test under Xvfb,
 # and clang with its sanitizer and fuzzer runtimes.
 test_pkgs=(libstb-dev libtiff-dev libtiff-tools imagemagick xvfb xauth xdotool
-           libgl1-mesa-dri libegl-mesa0 clang libclang-rt-14-dev)
+           clang libclang-rt-14-dev)
 
 case "${1:-all}" in
   build) want=("${build_pkgs[@]}") ;;
