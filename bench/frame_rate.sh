@@ -9,7 +9,7 @@
 #
 # Usage: bench/frame_rate.sh [build dir] [seconds per run]
 #   default build dir build/default, default 15 seconds a run.
-# Needs: xvfb-run (it starts its own server unless DISPLAY is already set).
+# Needs: Xvfb (it starts its own server unless DISPLAY is already set).
 set -euo pipefail
 build=$(cd "${1:-build/default}" && pwd)
 seconds=${2:-15}
@@ -20,7 +20,8 @@ for p in "$velkin" "$empty"; do
 done
 
 if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s '-screen 0 800x600x24' bash "$0" "$build" "$seconds"
+    here=$(cd "$(dirname "$0")" && pwd)
+    exec bash "$here/../velkin/tests/e2e/xvfb_session.sh" '-screen 0 800x600x24' bash "$0" "$build" "$seconds"
 fi
 
 out=$(mktemp -d)

@@ -9,7 +9,7 @@ build_pkgs=(cmake ninja-build g++ pkg-config libsdl2-dev libgl-dev libegl-dev
             libgl1-mesa-dri libglx-mesa0 libegl-mesa0)
 # Peers for benchmarks and interoperability, the end-to-end test under Xvfb,
 # and clang with its sanitizer and fuzzer runtimes.
-test_pkgs=(libstb-dev libtiff-dev libtiff-tools imagemagick xvfb xauth xdotool
+test_pkgs=(libstb-dev libtiff-dev libtiff-tools imagemagick xvfb xdotool
            clang libclang-rt-14-dev)
 
 case "${1:-all}" in

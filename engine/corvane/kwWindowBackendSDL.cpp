@@ -1,6 +1,8 @@
 // The SDL2 window backend: a window with an OpenGL 2.1 compatibility context.
 // Without a display (neither DISPLAY nor WAYLAND_DISPLAY set) it asks for
 // SDL's offscreen video driver, which renders through EGL with the same code.
+// With a display named, only the windowing drivers are tried: a display that
+// cannot be opened is an error, not an invisible offscreen run.
 // SDL turns SIGINT and SIGTERM into a quit event, which closes the window.
 #include <corvane/kwWindowBackend.h>
 
@@ -82,8 +84,14 @@ public:
     SDLBackend(int width, int height, const char* title) {
         // Decided afresh for each window: a display may have come or gone
         // since the last one (the choice holds while any window is open).
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, haveDisplay() ? nullptr : "offscreen");
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) fail("cannot start SDL video");
+        // SDL_VIDEODRIVER in the environment, if set, still overrides this.
+        const bool displayNamed = haveDisplay();
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, displayNamed ? "x11,wayland" : "offscreen");
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            fail(displayNamed ? "cannot open the display named by DISPLAY or WAYLAND_DISPLAY "
+                                "(unset both to draw offscreen)"
+                              : "cannot start SDL video");
+        }
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
         SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);

@@ -146,3 +146,22 @@ TEST(SdlWindow, AWindowThatCannotOpenThrowsText) {
     EXPECT_EQ(window.isOpen, 1);
     EXPECT_TRUE(window.current());
 }
+
+TEST(SdlWindow, ANamedDisplayThatCannotBeOpenedIsAnErrorNotAnOffscreenRun) {
+    // DISPLAY names a server that does not exist: SDL would quietly fall back
+    // to its offscreen driver and the program would run with no window.
+    setenv("DISPLAY", ":4093", 1);
+    unsetenv("WAYLAND_DISPLAY");
+    unsetenv("SDL_VIDEODRIVER");
+    kwEventWindow::useScript(nullptr);
+    std::string message;
+    try {
+        kwEventWindow window(100, 100, nullptr);
+    } catch (char* text) {
+        message = text;
+    }
+    unsetenv("DISPLAY");
+    EXPECT_NE(message.find("cannot open the display named by DISPLAY"), std::string::npos) << message;
+    kwEventWindow window(100, 100, nullptr);
+    EXPECT_EQ(window.isOpen, 1);
+}

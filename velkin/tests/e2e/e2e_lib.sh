@@ -1,5 +1,5 @@
 # Helpers for velkin's end-to-end tests, sourced by the test scripts. They run
-# inside xvfb-run (no window manager): start the program, find its window,
+# inside xvfb_session.sh (no window manager): start the program, find its window,
 # drive it with xdotool, take screenshots with ImageMagick, measure colours,
 # and close the window with a WM_DELETE_WINDOW client message.
 #
@@ -8,13 +8,18 @@
 
 e2e_fail() {
     echo "FAIL: $*" >&2
+    if [ -s "${E2E_ERR:-}" ]; then
+        echo "the program's standard error:" >&2
+        tail -n 20 "$E2E_ERR" >&2
+    fi
     if [ -n "${E2E_PID:-}" ] && kill -0 "$E2E_PID" 2>/dev/null; then kill -TERM "$E2E_PID" 2>/dev/null; fi
     exit 1
 }
 
 # e2e_start <program> <stdout file>: starts the program; sets E2E_PID.
 e2e_start() {
-    "$1" >"$2" 2>"$2.err" &
+    E2E_ERR=$2.err
+    "$1" >"$2" 2>"$E2E_ERR" &
     E2E_PID=$!
 }
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# velkin end to end, as a user would, under Xvfb (run inside xvfb-run):
+# velkin end to end, as a user would, under Xvfb (run inside xvfb_session.sh):
 # the window appears; the first picture shows the red aircraft in the middle
 # over the blue terrain with visible lighting; a middle-button drag changes
 # nothing, a right-button drag moves the world, a left-button drag turns it,
@@ -21,7 +21,7 @@ velkin=$(absolute "$1")
 E2E_CLOSE_WINDOW=$(absolute "$2")
 work=$(absolute "$3")
 shots=${4:+$(absolute "$4")}
-[ -n "${DISPLAY:-}" ] || e2e_fail "no DISPLAY: run under xvfb-run"
+[ -n "${DISPLAY:-}" ] || e2e_fail "no DISPLAY: run under xvfb_session.sh"
 mkdir -p "$work" && cd "$work" || exit 1
 rm -f ./*.png stdout.txt
 

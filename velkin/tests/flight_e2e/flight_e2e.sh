@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# velkin flown as a user would, under Xvfb (run inside xvfb-run):
+# velkin flown as a user would, under Xvfb (run inside xvfb_session.sh):
 #   1. holding Shift and Left, successive pictures keep the aircraft in the
 #      middle (the view follows it) while the terrain beneath changes;
 #   2. pressing Space puts green missiles on the screen;
@@ -18,7 +18,7 @@ velkin=$1
 E2E_CLOSE_WINDOW=$2
 work=$3
 shots=${4:-}
-[ -n "${DISPLAY:-}" ] || e2e_fail "no DISPLAY: run under xvfb-run"
+[ -n "${DISPLAY:-}" ] || e2e_fail "no DISPLAY: run under xvfb_session.sh"
 mkdir -p "$work" && cd "$work" || exit 1
 rm -f ./*.png stdout.txt
 pixels=250000
