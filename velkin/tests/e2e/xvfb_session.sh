@@ -14,7 +14,9 @@ set -uo pipefail
 server_args=$1
 shift
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/xvfb-session.XXXXXX") || exit 1
+# The server's own files (lock, socket) live in /tmp whatever TMPDIR says;
+# this folder only carries its display number and log.
+work=$(mktemp -d -t xvfb-session.XXXXXX 2>/dev/null || mktemp -d /tmp/xvfb-session.XXXXXX) || exit 1
 server_pid=
 stop_server() {
     if [ -n "$server_pid" ] && kill -0 "$server_pid" 2>/dev/null; then
