@@ -1,6 +1,15 @@
 #include <corvane/kwEventWindow.h>
 
 #include <corvane/kwWindowBackend.h>
+#include <win32/win32.h>
+
+#include <type_traits>
+
+// Handlers written with the Windows names override the window procedure.
+static_assert(std::is_same<HWND, kw::HWND>::value && std::is_same<UINT, kw::UINT>::value &&
+                  std::is_same<WPARAM, kw::WPARAM>::value && std::is_same<LPARAM, kw::LPARAM>::value &&
+                  std::is_same<LRESULT, kw::LRESULT>::value,
+              "kw:: window types differ from the Windows names");
 
 namespace {
 

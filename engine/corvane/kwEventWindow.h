@@ -25,9 +25,8 @@
 // outlive the windows built with it.
 #pragma once
 
-#include <win32/win32.h>
-
 #include <corvane/corvaneExport.h>
+#include <corvane/kwWin32Types.h>
 #include <corvane/kwWindow.h>
 #include <corvane/kwWindowScript.h>
 
@@ -46,7 +45,7 @@ public:
     // nothing here.
     virtual void keyEvent(unsigned key, bool down);
     // Handles one message as described above; returns 0.
-    virtual LRESULT WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    virtual kw::LRESULT WndProc(kw::HWND hwnd, kw::UINT message, kw::WPARAM wParam, kw::LPARAM lParam);
 
     // Chooses the script for windows constructed from now on (null: real windows).
     static void useScript(kwWindowScript* script);
@@ -54,7 +53,7 @@ public:
 
     // Refreshes done so far.
     unsigned getRefreshCount() const { return refreshCount; }
-    HWND getHandle() const;
+    kw::HWND getHandle() const;
 
     void* owner;
     // Nonzero while the button is held: 0 left, 1 middle, 2 right.

@@ -1,7 +1,15 @@
 // Loads a TGA file into a texture through the installed library and prints
 // its size: proof that the headers, libraries and package files fit together.
+// Global names that other libraries define too (X11's Xmd.h defines BOOL):
+// the installed headers must leave them to the program.
+typedef unsigned char BOOL;
+typedef int UINT;
+struct HWND__;
+typedef HWND__* HWND;
+enum { VK_SPACE = 32, WM_KEYDOWN = 256 };
+
+#include <corvane/corvane.h>
 #include <ornatex/ornatex.h>
-#include <corvane/kwTexture.h>
 
 #include <cstdio>
 

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include <corvane/kwWindowScript.h>
+#include <win32/win32.h>
 #include <velkin/Win3D.h>
 
 #include "ScriptedApp.h"

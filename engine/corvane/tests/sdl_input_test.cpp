@@ -3,6 +3,7 @@
 // repeats stay key-downs, mouse state reaches buttonDown before mouseMove,
 // and a window close or a quit clears isOpen.
 #include <corvane/corvane.h>
+#include <win32/win32.h>
 
 #include <SDL.h>
 #include <gtest/gtest.h>

@@ -3,6 +3,7 @@
 // window closes after the scripted number of refreshes, and a scene renders
 // (update only) into it.
 #include <corvane/corvane.h>
+#include <win32/win32.h>
 
 #include <gtest/gtest.h>
 
