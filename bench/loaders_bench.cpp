@@ -2,8 +2,9 @@
 // and a memcpy of the output bytes, in the same run:
 //  - loadTIFF on a 4096 x 4096 palette TIFF of 256 strips, beside libtiff's
 //    TIFFReadRGBAImage on the same file;
+//  - decodeTIFF on the same file's bytes in memory, and decodeFile on it;
 //  - loadRGBA on a 2048 x 2048 run-length encoded RGB file (its dump goes to
-//    standard output), beside the decode alone;
+//    standard output), beside decodeSGI on its bytes in memory;
 //  - the dump's formatting (writeSgiDump) beside one printf("%u %u %u\n") a
 //    line, both to standard output, for the same decoded bytes.
 // The files are generated into a temporary folder at start. Standard output
@@ -12,6 +13,7 @@
 #include <benchmark/benchmark.h>
 
 #include <corvane/kwTexture.h>
+#include <ornatex/decode.h>
 #include <ornatex/imageloaders/ImageLoaderRGBA.h>
 #include <ornatex/imageloaders/ImageLoaderTIFF.h>
 #include <tiffio.h>
@@ -30,8 +32,8 @@
 #include <string>
 #include <vector>
 
-#include "../ornatex/imageloaders/SgiDecode.h"
 #include "../ornatex/imageloaders/SgiDump.h"
+#include "../ornatex/imageloaders/TextSink.h"
 
 namespace {
 
@@ -235,44 +237,53 @@ void BM_loadRGBA_rle(benchmark::State& state) {
     state.SetBytesProcessed(int64_t(state.iterations()) * sgiSide * sgiSide * 3);
 }
 
-// The decode alone: the file is in memory; each pass restores the start
-// table (the decode converts it in place) and decodes.
-void BM_sgiDecodeAlone(benchmark::State& state) {
-    const Bytes pristine = readAll(sgiPath());
-    Bytes block = pristine;
-    const std::size_t table = 512 + 4 * std::size_t(sgiSide) * 3;
-    ornatex::WholeFile file;
-    file.data = block.data();
-    file.size = block.size();
-    const ornatex::SgiHeader header = ornatex::readSgiHeader(block.data());
+// The decoder on the file's bytes in memory (no file reading, no dump).
+void BM_decodeSGI_rle(benchmark::State& state) {
+    const Bytes file = readAll(sgiPath());
     for (auto _ : state) {
-        std::memcpy(block.data(), pristine.data(), table);
-        ornatex::SgiOutput out;
-        if (!ornatex::decodeSgiRunLength(file, header, out)) state.SkipWithError("not decoded");
-        benchmark::DoNotOptimize(out.data);
+        ornatex::Image image = ornatex::decodeSGI(file.data(), file.size());
+        if (!image.ok()) state.SkipWithError("not decoded");
+        benchmark::DoNotOptimize(image.pixels());
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * sgiSide * sgiSide * 3);
+}
+
+void BM_decodeTIFF(benchmark::State& state) {
+    const Bytes file = readAll(tiffPath());
+    for (auto _ : state) {
+        ornatex::Image image = ornatex::decodeTIFF(file.data(), file.size());
+        if (!image.ok()) state.SkipWithError("not decoded");
+        benchmark::DoNotOptimize(image.pixels());
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * tiffSide * tiffSide * 3);
+}
+
+// The same from the file: decodeFile reads it whole first.
+void BM_decodeFile_tiff(benchmark::State& state) {
+    for (auto _ : state) {
+        ornatex::Image image = ornatex::decodeFile(tiffPath().c_str());
+        if (!image.ok()) state.SkipWithError("not decoded");
+        benchmark::DoNotOptimize(image.pixels());
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * tiffSide * tiffSide * 3);
 }
 
 // The decoded bytes of the SGI file, for the dump benchmarks.
 const Bytes& sgiDecoded() {
     static const Bytes decoded = [] {
-        Bytes block = readAll(sgiPath());
-        ornatex::WholeFile file;
-        file.data = block.data();
-        file.size = block.size();
-        ornatex::SgiOutput out;
-        ornatex::decodeSgiRunLength(file, ornatex::readSgiHeader(block.data()), out);
-        return Bytes(out.data, out.data + out.size);
+        const Bytes file = readAll(sgiPath());
+        const ornatex::Image image = ornatex::decodeSGI(file.data(), file.size());
+        return Bytes(image.pixels(), image.pixels() + image.size());
     }();
     return decoded;
 }
 
-std::size_t dumpLines() { return ornatex::sgiDumpLines(std::size_t(sgiSide) * sgiSide, sgiDecoded().size()); }
+std::size_t dumpLines() { return std::size_t(ornatex::sgiDumpLines(std::uint64_t(sgiSide) * sgiSide)); }
 
 void BM_sgiDump_writeSgiDump(benchmark::State& state) {
     const Bytes& d = sgiDecoded();
-    for (auto _ : state) ornatex::writeSgiDump(d.data(), d.size(), dumpLines(), stdout);
+    ornatex::StdoutSink out;
+    for (auto _ : state) ornatex::writeSgiDump(d.data(), d.size(), dumpLines(), out);
     std::fflush(stdout);
     state.counters["lines"] = double(dumpLines());
 }
@@ -292,11 +303,13 @@ void BM_memcpy_sgiOutput(benchmark::State& state) { memcpyBench(state, std::size
 
 BENCHMARK(BM_loadTIFF)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_loadTIFF_intoTexture)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_decodeTIFF)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_decodeFile_tiff)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TIFFReadRGBAImage_warmRaster)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TIFFReadRGBAImage_freshRaster)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_memcpy_tiffOutput)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_loadRGBA_rle)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_sgiDecodeAlone)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_decodeSGI_rle)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_sgiDump_writeSgiDump)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_sgiDump_printfPerLine)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_memcpy_sgiOutput)->Unit(benchmark::kMillisecond);

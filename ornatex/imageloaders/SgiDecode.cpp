@@ -1,11 +1,12 @@
 #include "SgiDecode.h"
 
-#include <tovik/kwStream.h>
+#include <ornatex/decode.h>
 
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
+
+#include "ImageMaker.h"
+#include "SgiDump.h"
+#include "TextSink.h"
 
 namespace ornatex {
 
@@ -13,69 +14,74 @@ namespace {
 
 constexpr std::size_t headerSize = sgiHeaderSize;
 
-// A run-length encoded packet covers at most 127 samples in 2 bytes, so no
-// honest file decodes to more than about 64 bytes per file byte. Images that
-// declare more than this many bytes per file byte are refused before the
-// output block is allocated.
-constexpr std::uint64_t maxExpansion = 128;
+std::uint32_t bigEndian32(const unsigned char* p) {
+    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+}
 
 }  // namespace
 
-SgiHeader readSgiHeader(const unsigned char* h) {
-    SgiHeader header;
+Outcome readSgiHeader(const unsigned char* data, std::size_t size, SgiHeader& header) {
+    if (size < headerSize)
+        return refuse(RefusalKind::printed, "%zu bytes, too short for the 512-byte header", size);
+    const unsigned char* h = data;
     header.storage = h[2];
     header.bytesPerChannel = h[3] == 2 ? 2 : 1;
     header.width = unsigned(h[6]) << 8 | h[7];
     header.height = unsigned(h[8]) << 8 | h[9];
     header.channels = unsigned(h[10]) << 8 | h[11];
-    return header;
+    return Outcome();
+}
+
+Outcome checkSgi(std::size_t size, const SgiHeader& h, std::uint64_t maxPixels) {
+    const std::uint64_t pixels = std::uint64_t(h.width) * h.height;
+    if (h.storage == 0) {
+        if (h.channels != 3 && h.channels != 4)
+            return refuse(RefusalKind::quiet, "%u channels, only 3 (RGB) and 4 (RGBA) are decoded", h.channels);
+        const std::uint64_t needed = headerSize + pixels * h.channels * h.bytesPerChannel;
+        if (needed > size)
+            return refuse(RefusalKind::printed, "%zu bytes, the verbatim planes need %llu", size,
+                          static_cast<unsigned long long>(needed));
+    } else {
+        const std::uint64_t entries = std::uint64_t(h.height) * h.channels;
+        if (headerSize + 4 * entries > size)
+            return refuse(RefusalKind::printed, "%zu bytes, the start table of %llu entries runs past the end", size,
+                          static_cast<unsigned long long>(entries));
+    }
+    if (pixels > maxPixels)
+        return refuse(RefusalKind::printed, "%u x %u pixels, more than the limit of %llu", h.width, h.height,
+                      static_cast<unsigned long long>(maxPixels));
+    // 4 x maxPixels bytes: the largest pixels the decoders deliver. Only
+    // run-length files of many channels can reach it.
+    if (pixels * h.channels > 4 * maxPixels)
+        return refuse(RefusalKind::printed, "%u x %u pixels of %u channels, more than the limit of %llu bytes",
+                      h.width, h.height, h.channels, static_cast<unsigned long long>(4 * maxPixels));
+    return Outcome();
 }
 
 namespace {
-
-bool allocate(SgiOutput& out, std::uint64_t size) {
-    out.size = static_cast<std::size_t>(size);
-    out.data = static_cast<unsigned char*>(std::malloc(size ? out.size : 1));
-    return out.data != nullptr;
-}
-
-}  // namespace
 
 // Verbatim planes, channel after channel, each width x height samples of
 // 1 or 2 bytes (big-endian; the most significant byte is kept).
-bool decodeSgiVerbatim(const WholeFile& file, const SgiHeader& h, SgiOutput& out) {
-    const std::uint64_t pixels = std::uint64_t(h.width) * h.height;
-    const std::uint64_t needed = headerSize + pixels * h.channels * h.bytesPerChannel;
-    if (needed > file.size) {
-        std::printf("SGI file refused: %zu bytes, the verbatim planes need %llu\n", file.size,
-                    static_cast<unsigned long long>(needed));
-        return false;
-    }
-    if (!allocate(out, pixels * h.channels)) return false;
-    const std::size_t n = static_cast<std::size_t>(pixels);
+void interleavePlanes(const unsigned char* data, const SgiHeader& h, unsigned char* out) {
+    const std::size_t n = std::size_t(h.width) * h.height;
     const unsigned step = h.bytesPerChannel;
     for (unsigned c = 0; c < h.channels; ++c) {
-        const unsigned char* plane = file.data + headerSize + std::size_t(c) * n * step;
-        unsigned char* dst = out.data + c;
+        const unsigned char* plane = data + headerSize + std::size_t(c) * n * step;
+        unsigned char* dst = out + c;
         for (std::size_t k = 0; k < n; ++k) dst[k * h.channels] = plane[k * step];
     }
-    return true;
 }
-
-namespace {
 
 // Decodes one run-length encoded scanline of `width` samples from file
 // offset `start` into every `stride`-th byte of `dst`. Runs past the width
-// are cut at the width. Returns false when the packets run past the end of
-// the file.
-
-bool decodeScanline(const WholeFile& file, std::size_t start, unsigned bytesPerSample, unsigned width,
-                    unsigned char* dst, unsigned stride) {
-    const unsigned char* p = file.data + start;
-    const unsigned char* const end = file.data + file.size;
+// are cut at the width. False when the packets run past the end of the data.
+bool decodeScanline(const unsigned char* data, std::size_t size, std::size_t start, unsigned bytesPerSample,
+                    unsigned width, unsigned char* dst, unsigned stride) {
+    const unsigned char* p = data + start;
+    const unsigned char* const end = data + size;
     unsigned x = 0;
     for (;;) {
-        if (end - p < bytesPerSample) return false;
+        if (std::size_t(end - p) < bytesPerSample) return false;
         const unsigned control = p[bytesPerSample - 1];  // low byte of a 16-bit control word
         p += bytesPerSample;
         const unsigned count = control & 0x7f;
@@ -86,7 +92,7 @@ bool decodeScanline(const WholeFile& file, std::size_t start, unsigned bytesPerS
             for (unsigned k = 0; k < take; ++k) dst[std::size_t(x + k) * stride] = p[k * bytesPerSample];
             p += std::size_t(count) * bytesPerSample;
         } else {
-            if (end - p < bytesPerSample) return false;
+            if (std::size_t(end - p) < bytesPerSample) return false;
             const unsigned char value = p[0];
             for (unsigned k = 0; k < take; ++k) dst[std::size_t(x + k) * stride] = value;
             p += bytesPerSample;
@@ -95,48 +101,58 @@ bool decodeScanline(const WholeFile& file, std::size_t start, unsigned bytesPerS
     }
 }
 
-}  // namespace
-
 // Run-length encoded scanlines: the start table from offset 512 holds one
 // big-endian file offset per scanline of each channel (row y of channel c at
-// entry y + c x height). Each entry is converted to host order in place just
-// before its scanline is decoded.
-bool decodeSgiRunLength(WholeFile& file, const SgiHeader& h, SgiOutput& out) {
-    const std::uint64_t entries = std::uint64_t(h.height) * h.channels;
-    const std::uint64_t dataStart = headerSize + 4 * entries;
-    if (dataStart > file.size) {
-        std::printf("SGI file refused: %zu bytes, the start table of %llu entries runs past the end\n", file.size,
-                    static_cast<unsigned long long>(entries));
-        return false;
-    }
-    const std::uint64_t outputSize = std::uint64_t(h.width) * h.height * h.channels;
-    if (outputSize > maxExpansion * file.size) {
-        std::printf("SGI file refused: %ux%u with %u channels is more than %zu bytes can encode\n", h.width,
-                    h.height, h.channels, file.size);
-        return false;
-    }
-    if (!allocate(out, outputSize)) return false;
-    std::memset(out.data, 0, out.size);
-
+// entry y + c x height). Scanlines may share bytes of the file.
+Outcome decodeScanlines(const unsigned char* data, std::size_t size, const SgiHeader& h, unsigned char* out) {
+    const std::uint64_t dataStart = headerSize + 4 * std::uint64_t(h.height) * h.channels;
     const std::size_t rowBytes = std::size_t(h.width) * h.channels;
     for (unsigned y = 0; y < h.height; ++y) {
         for (unsigned c = 0; c < h.channels; ++c) {
-            unsigned char* entry = file.data + headerSize + 4 * (std::size_t(y) + std::size_t(c) * h.height);
-            if (!kwStream::isBigEndian()) kwStream::swap(entry, 4);
-            std::uint32_t start;
-            std::memcpy(&start, entry, 4);
-            if (start < dataStart || start >= file.size) {
-                std::printf("SGI file refused: scanline %u of channel %u starts at %u, outside the data (%llu to %zu)\n",
-                            y, c, start, static_cast<unsigned long long>(dataStart), file.size);
-                return false;
-            }
-            if (!decodeScanline(file, start, h.bytesPerChannel, h.width, out.data + y * rowBytes + c, h.channels)) {
-                std::printf("SGI file refused: scanline %u of channel %u runs past the end of the file\n", y, c);
-                return false;
-            }
+            const std::uint32_t start = bigEndian32(data + headerSize + 4 * (std::size_t(y) + std::size_t(c) * h.height));
+            if (start < dataStart || start >= size)
+                return refuse(RefusalKind::printed,
+                              "scanline %u of channel %u starts at %u, outside the data (%llu to %zu)", y, c, start,
+                              static_cast<unsigned long long>(dataStart), size);
+            if (!decodeScanline(data, size, start, h.bytesPerChannel, h.width, out + y * rowBytes + c, h.channels))
+                return refuse(RefusalKind::printed, "scanline %u of channel %u runs past the end of the file", y, c);
         }
     }
-    return true;
+    return Outcome();
+}
+
+}  // namespace
+
+Outcome decodeSgi(const unsigned char* data, std::size_t size, const SgiHeader& h, std::uint64_t maxPixels,
+                  ByteBlock& out) {
+    Outcome outcome = checkSgi(size, h, maxPixels);
+    if (!outcome.ok()) return outcome;
+    if (!out.allocate(std::uint64_t(h.width) * h.height * h.channels, true))
+        return refuse(RefusalKind::noMemory, "no memory for the decoded image");
+    if (h.storage == 0) {
+        interleavePlanes(data, h, out.data());
+        return Outcome();
+    }
+    std::memset(out.data(), 0, out.size());
+    return decodeScanlines(data, size, h, out.data());
+}
+
+Image decodeSGI(const void* data, std::size_t size, const DecodeLimits& limits) {
+    const unsigned char* bytes = static_cast<const unsigned char*>(data);
+    if (!bytes) size = 0;
+    SgiHeader h;
+    Outcome outcome = readSgiHeader(bytes, size, h);
+    ByteBlock out;
+    if (outcome.ok()) outcome = decodeSgi(bytes, size, h, limits.maxPixels, out);
+    if (!outcome.ok()) return detail::ImageMaker::refused(outcome.reason);
+    if (h.storage != 0) {
+        TraceSink trace(limits);
+        if (trace.enabled()) writeSgiDump(out.data(), out.size(), sgiDumpLines(std::uint64_t(h.width) * h.height), trace);
+    }
+    if (h.channels != 3 && h.channels != 4)
+        return detail::ImageMaker::refused(std::to_string(h.channels) +
+                                           " channels, only 3 (RGB) and 4 (RGBA) are decoded");
+    return detail::ImageMaker::make(std::move(out), int(h.width), int(h.height), h.channels == 4 ? texRGBA : texRGB);
 }
 
 }  // namespace ornatex

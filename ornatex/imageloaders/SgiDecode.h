@@ -1,20 +1,22 @@
-// Decoding of SGI image data into one interleaved block of one byte a
-// channel, internal to ornatex (ImageLoaderRGBA reads the file and hands the
-// result on). Every read stays inside the whole-file block, every write
-// inside the output block; files that would need otherwise are refused with
-// one line on standard output.
+// The decoding steps of SGI image files (512-byte big-endian header, channel
+// planes, verbatim or run-length encoded, 1 or 2 bytes a channel), shared by
+// ImageLoaderRGBA and decodeSGI. Internal to ornatex. The planes are
+// interleaved into one block of one byte a channel (2-byte samples keep
+// their most significant byte), bottom row first. Every read stays inside
+// the given bytes, every write inside the output block.
 #pragma once
 
 #include <cstddef>
-#include <cstdlib>
+#include <cstdint>
 
-#include "LoaderFile.h"
+#include "ByteBlock.h"
+#include "Refusal.h"
 
 namespace ornatex {
 
 constexpr std::size_t sgiHeaderSize = 512;
 
-// The header fields the loader uses (big-endian, assembled byte by byte).
+// The header fields the decoder uses (big-endian, assembled byte by byte).
 struct SgiHeader {
     unsigned storage;          // 0 verbatim, anything else run-length encoded
     unsigned bytesPerChannel;  // 2: 16-bit samples; anything else: 8-bit
@@ -23,29 +25,19 @@ struct SgiHeader {
     unsigned channels;
 };
 
-// Reads the header from the first 512 bytes of the block.
-SgiHeader readSgiHeader(const unsigned char* header);
+// Reads the header; refused when the bytes are too short for it.
+Outcome readSgiHeader(const unsigned char* data, std::size_t size, SgiHeader& header);
 
-// The output block: width x height pixels of `channels` bytes, bottom row
-// first, channels in file order. Released with free.
-struct SgiOutput {
-    unsigned char* data = nullptr;
-    std::size_t size = 0;
-    SgiOutput() = default;
-    SgiOutput(const SgiOutput&) = delete;
-    SgiOutput& operator=(const SgiOutput&) = delete;
-    ~SgiOutput() { std::free(data); }
-};
+// The checks made before the output block is allocated: verbatim files must
+// have 3 or 4 channels (others are refused quietly) and hold their planes,
+// run-length encoded files their start table; width x height must be at
+// most maxPixels and the output at most 4 x maxPixels bytes.
+Outcome checkSgi(std::size_t size, const SgiHeader& header, std::uint64_t maxPixels);
 
-// Interleaves the verbatim planes. False (after printing why, or silently
-// when the block cannot be allocated) when the file does not hold them.
-bool decodeSgiVerbatim(const WholeFile& file, const SgiHeader& header, SgiOutput& out);
-
-// Decodes the run-length encoded scanlines, converting each start-table
-// entry to host order in place inside `file` just before its scanline is
-// decoded (so a block can be decoded once). False, after printing why, for
-// a start table or scanline outside the file or an image larger than the
-// file can encode; runs past the width are cut at the width.
-bool decodeSgiRunLength(WholeFile& file, const SgiHeader& header, SgiOutput& out);
+// Runs checkSgi, then decodes into `out` (width x height x channels bytes;
+// run-length encoded files of any channel count). Scanline runs past the
+// width are cut at the width; pixels no scanline reaches are 0.
+Outcome decodeSgi(const unsigned char* data, std::size_t size, const SgiHeader& header, std::uint64_t maxPixels,
+                  ByteBlock& out);
 
 }  // namespace ornatex

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "TextSink.h"
+
 namespace ornatex {
 
 namespace {
@@ -40,38 +42,38 @@ inline char* put(char* p, unsigned char v, char end, const DecimalTable& t) {
 
 }  // namespace
 
-std::size_t sgiDumpLines(std::size_t pixels, std::size_t bytes) {
-    const std::size_t lines = pixels / 3 + (pixels % 3 != 0);
-    const std::size_t covered = bytes / 3 + (bytes % 3 != 0);
-    return lines < covered ? lines : covered;
-}
+std::uint64_t sgiDumpLines(std::uint64_t pixels) { return pixels / 3 + (pixels % 3 != 0); }
 
-void writeSgiDump(const unsigned char* data, std::size_t bytes, std::size_t lines, std::FILE* out) {
+void writeSgiDump(const unsigned char* data, std::size_t bytes, std::uint64_t lines, TextSink& out) {
     const DecimalTable& t = decimals();
     constexpr std::size_t bufferSize = 1 << 16;
     constexpr std::size_t longestLine = 12;  // "255 255 255\n"
     char buffer[bufferSize + 4];
     char* p = buffer;
-    const std::size_t whole = bytes / 3 < lines ? bytes / 3 : lines;
-    for (std::size_t k = 0; k < whole; ++k) {
+    const auto flushIfFull = [&] {
+        if (p > buffer + bufferSize - longestLine) {
+            out.write(buffer, static_cast<std::size_t>(p - buffer));
+            p = buffer;
+        }
+    };
+    const std::uint64_t whole = bytes / 3 < lines ? bytes / 3 : lines;
+    for (std::uint64_t k = 0; k < whole; ++k) {
         const unsigned char* v = data + 3 * k;
         p = put(p, v[0], ' ', t);
         p = put(p, v[1], ' ', t);
         p = put(p, v[2], '\n', t);
-        if (p > buffer + bufferSize - longestLine) {
-            std::fwrite(buffer, 1, static_cast<std::size_t>(p - buffer), out);
-            p = buffer;
-        }
+        flushIfFull();
     }
-    if (whole < lines) {
-        // The last line reaches past the block: the missing bytes show as 0.
+    // Lines that reach past the block: the missing bytes show as 0.
+    for (std::uint64_t k = whole; k < lines; ++k) {
         unsigned char v[3] = {0, 0, 0};
-        for (std::size_t i = 3 * whole, k = 0; i < bytes && k < 3; ++i, ++k) v[k] = data[i];
+        for (std::uint64_t i = 3 * k, n = 0; i < bytes && n < 3; ++i, ++n) v[n] = data[i];
         p = put(p, v[0], ' ', t);
         p = put(p, v[1], ' ', t);
         p = put(p, v[2], '\n', t);
+        flushIfFull();
     }
-    if (p != buffer) std::fwrite(buffer, 1, static_cast<std::size_t>(p - buffer), out);
+    if (p != buffer) out.write(buffer, static_cast<std::size_t>(p - buffer));
 }
 
 }  // namespace ornatex

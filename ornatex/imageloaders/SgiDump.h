@@ -1,20 +1,23 @@
-// The plain-text dump of a decoded SGI image, internal to ornatex: three
-// bytes a line as "%u %u %u\n", formatted by hand into a large buffer and
-// written in big blocks (the bytes are exactly what one printf a line gives).
+// The plain-text dump of a decoded run-length SGI image, internal to
+// ornatex: three bytes a line as "%u %u %u\n", formatted by hand into a
+// large buffer and written in big pieces (the bytes are exactly what one
+// printf a line gives).
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
+#include <cstdint>
 
 namespace ornatex {
 
-// Number of dump lines for an image of `pixels` pixels whose output block
-// holds `bytes` bytes: (pixels + 2) / 3, but never a line that would start
-// past the end of the block.
-std::size_t sgiDumpLines(std::size_t pixels, std::size_t bytes);
+class TextSink;
+
+// Number of dump lines for an image of `pixels` pixels: (pixels + 2) / 3,
+// whatever the output block holds.
+std::uint64_t sgiDumpLines(std::uint64_t pixels);
 
 // Writes `lines` lines of three bytes from `data` to `out`. Bytes at or past
-// `bytes` (only possible on the last line) are shown as 0.
-void writeSgiDump(const unsigned char* data, std::size_t bytes, std::size_t lines, std::FILE* out);
+// `bytes` (lines that reach past the output block: images of fewer than 3
+// channels) are shown as 0.
+void writeSgiDump(const unsigned char* data, std::size_t bytes, std::uint64_t lines, TextSink& out);
 
 }  // namespace ornatex

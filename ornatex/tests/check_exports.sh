@@ -1,13 +1,14 @@
 #!/bin/sh
 # Fails when the library exports a symbol outside its documented families:
-# the three loaders, the six primitives, the four inline kwStream members.
+# the three loaders, the six primitives, the four inline kwStream members,
+# and the decoding API of <ornatex/decode.h> (ornatex::Image, decode*, inspect*).
 # Unoptimised builds may also carry weak copies of standard-library inline
 # functions (std::type_info::operator== at -O0); those are the runtime's, not
 # the library's interface, and are left out of the check.
 # Usage: check_exports.sh LIBRARY
 set -eu
 lib="$1"
-allowed='^(ImageLoaderTGA|ImageLoaderTIFF|ImageLoaderRGBA|kwCircle|kwTexCircle|kwCone|kwCylinder|kwSphere|kwParametric)::|^(typeinfo|typeinfo name|vtable) for (kwCircle|kwTexCircle|kwCone|kwCylinder|kwSphere|kwParametric)$|^kwStream::(readChunk|writeChunk|isBigEndian|swap)\('
+allowed='^(ImageLoaderTGA|ImageLoaderTIFF|ImageLoaderRGBA|kwCircle|kwTexCircle|kwCone|kwCylinder|kwSphere|kwParametric)::|^(typeinfo|typeinfo name|vtable) for (kwCircle|kwTexCircle|kwCone|kwCylinder|kwSphere|kwParametric)$|^kwStream::(readChunk|writeChunk|isBigEndian|swap)\(|^ornatex::Image::|^ornatex::(decode|decodeTGA|decodeTIFF|decodeSGI|decodeFile|inspect|inspectFile)\('
 symbols=$(nm -D --defined-only -C "$lib" | cut -d' ' -f3- | grep -vE '^(_edata|_end|__bss_start|_init|_fini)$|^std::' | sort -u)
 extra=$(printf '%s\n' "$symbols" | grep -vE "$allowed" || true)
 if [ -n "$extra" ]; then
@@ -15,7 +16,7 @@ if [ -n "$extra" ]; then
   printf '  %s\n' "$extra"
   exit 1
 fi
-for family in ImageLoaderTGA:: ImageLoaderTIFF:: ImageLoaderRGBA:: kwCircle:: kwTexCircle:: kwCone:: kwCylinder:: kwSphere:: kwParametric:: kwStream::; do
+for family in ImageLoaderTGA:: ImageLoaderTIFF:: ImageLoaderRGBA:: kwCircle:: kwTexCircle:: kwCone:: kwCylinder:: kwSphere:: kwParametric:: kwStream:: ornatex::Image:: 'ornatex::decode(' ornatex::decodeTGA ornatex::decodeTIFF ornatex::decodeSGI ornatex::decodeFile 'ornatex::inspect(' ornatex::inspectFile; do
   printf '%s\n' "$symbols" | grep -q "^$family" || { echo "missing export family $family"; exit 1; }
 done
 echo "exports of $lib: $(printf '%s\n' "$symbols" | wc -l) symbols, all documented"

@@ -1,0 +1,33 @@
+// The outcome of a decoding step, internal to ornatex: success, or a
+// refusal with its one-line reason and how the matching loader reports it.
+#pragma once
+
+#include <string>
+
+namespace ornatex {
+
+enum class RefusalKind {
+    none,          // not refused
+    printed,       // the loader prints "<format> file refused: <reason>\n"
+    quiet,         // the loader prints nothing (paths where its trace says enough)
+    noMemory,      // an allocation failed; each loader reacts as its format's loader does
+    tgaImageType,  // TGA image type not 2: the loader prints its unsupported-format message
+};
+
+struct Outcome {
+    RefusalKind kind = RefusalKind::none;
+    std::string reason;  // one line, no line end; empty when not refused
+    // For `printed`: when not empty, the loader prints this line instead of
+    // "<format> file refused: <reason>" (where its words differ from the reason).
+    std::string loaderLine;
+    bool ok() const { return kind == RefusalKind::none; }
+};
+
+// A refusal whose reason is formatted like printf.
+Outcome refuse(RefusalKind kind, const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 2, 3)))
+#endif
+    ;
+
+}  // namespace ornatex

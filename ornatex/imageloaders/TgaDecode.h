@@ -1,0 +1,65 @@
+// The decoding steps of uncompressed true-colour TGA files (image type 2,
+// 24 or 32 bits a pixel), shared by ImageLoaderTGA and decodeTGA. Internal
+// to ornatex. Every read stays inside the given bytes.
+#pragma once
+
+#include <corvane/kwTexture.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "Refusal.h"
+
+namespace ornatex {
+
+constexpr std::size_t tgaHeaderSize = 18;
+
+// The header fields the decoder uses, read from the first 18 bytes.
+struct TgaHeader {
+    unsigned idLength;
+    unsigned colorMapType;
+    unsigned imageType;
+    unsigned colorMapLength;
+    unsigned colorMapEntryBits;
+    unsigned width;
+    unsigned height;
+    unsigned depth;
+    unsigned descriptor;  // bit 4: rows stored right to left; bit 5: top row first
+};
+
+// Where the pixels are and how they are laid out.
+struct TgaLayout {
+    TgaHeader header;
+    std::size_t pixelStart = 0;  // offset of the first pixel byte
+    std::size_t pixelCount = 0;  // width x height
+    unsigned bytesPerPixel = 0;  // 3 or 4
+    texFormat format = texRGB;
+    bool topFirst = false;    // descriptor bit 5
+    bool rightFirst = false;  // descriptor bit 4
+};
+
+// What a loader reports while the header is read; the default reports
+// nothing.
+class TgaSteps {
+public:
+    virtual ~TgaSteps() = default;
+    // The image type was accepted (2); called before the depth is checked.
+    virtual void headerAccepted(const TgaHeader&) {}
+    // The file carries a colour map; its pixels start behind it.
+    virtual void colorMapPresent() {}
+};
+
+// Reads the header and checks that the pixels it declares lie in the bytes
+// and that width x height is at most maxPixels.
+Outcome parseTga(const unsigned char* data, std::size_t size, std::uint64_t maxPixels, TgaSteps& steps,
+                 TgaLayout& layout);
+
+// Turns blue-green-red(-alpha) pixels into red-green-blue(-alpha) in place.
+void exchangeRedBlue(unsigned char* pixels, std::size_t count, unsigned bytesPerPixel);
+
+// Copies `count` pixels from `from` to `to`, exchanging red and blue; with
+// `mirror` the row is written right to left. The ranges do not overlap.
+void copyExchanged(const unsigned char* from, unsigned char* to, std::size_t count, unsigned bytesPerPixel,
+                   bool mirror);
+
+}  // namespace ornatex

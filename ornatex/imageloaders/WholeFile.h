@@ -1,0 +1,40 @@
+// Reading a whole image file into one block of exactly the file's size, as
+// the TGA and SGI loaders and decodeFile do. Internal to ornatex.
+#pragma once
+
+#include <string>
+
+#include "ByteBlock.h"
+
+namespace ornatex {
+
+enum class WholeFileResult {
+    ok,
+    cannotOpen,  // fopen failed
+    noStatus,    // the file-status query failed
+    tooLarge,    // larger than a signed 32-bit byte count
+    noMemory,    // the block could not be allocated
+    shortRead,   // the read delivered fewer bytes than the status query promised
+};
+
+struct WholeFileStatus {
+    WholeFileResult result = WholeFileResult::ok;
+    int error = 0;  // errno of the failed call, for cannotOpen, noStatus and shortRead
+};
+
+// Opens `path` with "rb", takes the size from the file-status query,
+// allocates the block (its interior advised for huge pages) and fills it with one read.
+// On any result but ok the block is empty and the file is closed. Prints
+// nothing.
+WholeFileStatus readWholeFile(const char* path, ByteBlock& block);
+
+// One line (no line end) saying why the file could not be read, with the
+// system's reason where there is one.
+std::string wholeFileReason(const WholeFileStatus& status, const char* path);
+
+// Prints the loader's line for a failed readWholeFile on standard output:
+// "Missing data..\n" for a file that cannot be opened, nothing for a failed
+// allocation, "<format> file refused: ..." otherwise.
+void reportWholeFileFailure(WholeFileResult result, const char* format);
+
+}  // namespace ornatex
