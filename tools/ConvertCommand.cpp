@@ -5,7 +5,7 @@
 
 #include "Commands.h"
 #include "ImageInput.h"
-#include "ImageOutput.h"
+#include "ImageWriter.h"
 
 namespace tool {
 
@@ -57,7 +57,7 @@ int runConvert(int argc, char** argv) {
         return exitUsage;
     }
     const std::string in = argv[0], out = argv[1];
-    const OutputKind kind = outputKindFor(out);
+    const OutputKind kind = outputKindForPath(out);
     if (kind == OutputKind::unknown) {
         std::fprintf(stderr, "ornatex convert: cannot tell the output format of '%s' (use .png or .pam)\n",
                      out.c_str());
@@ -68,7 +68,12 @@ int runConvert(int argc, char** argv) {
         std::fprintf(stderr, "ornatex convert: no image was loaded from '%s'\n", in.c_str());
         return exitFailed;
     }
-    const std::string error = writeImage(texture, out, kind);
+    PixelView view;
+    view.width = texture.getWidth();
+    view.height = texture.getHeight();
+    view.channels = texture.getFormat() == texRGBA ? 4 : 3;
+    view.pixels = texture.getPixels();
+    const std::string error = writeImage(view, out, kind);
     if (!error.empty()) {
         std::fprintf(stderr, "ornatex convert: %s: %s\n", out.c_str(), error.c_str());
         return exitFailed;

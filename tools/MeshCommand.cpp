@@ -1,11 +1,9 @@
-// `ornatex mesh SHAPE ARGS -o OUT.obj|OUT.ply`: builds one of the library's
+// `ornatex mesh SHAPE NUMBERS -o OUT`: builds one of the library's
 // primitives and writes its arrays as a mesh.
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -13,6 +11,8 @@
 
 #include "Commands.h"
 #include "MeshWriter.h"
+#include "OptionParser.h"
+#include "StrictNumber.h"
 
 namespace tool {
 
@@ -20,9 +20,9 @@ namespace {
 
 struct Shape {
     const char* name;
-    const char* arguments;    // for the help text
-    unsigned required;        // positional numbers that must be given
-    unsigned optional;        // further positional numbers that may be given
+    const char* arguments;  // for the help text
+    unsigned required;      // operands that must be given
+    unsigned optional;      // further operands that may be given
     const char* description;
 };
 
@@ -36,59 +36,89 @@ const Shape shapes[] = {
     {"parametric", "", 0, 0, "flat grid sheet in y = 0; takes --start, --stop, --step"},
 };
 
-const char meshHelpHead[] =
-    "usage: ornatex mesh SHAPE [NUMBERS] [--start U V] [--stop U V] [--step U V] -o OUT\n"
-    "\n"
-    "Builds one of the library's primitives and writes its vertex records and\n"
-    "faces as Wavefront OBJ (OUT ends in .obj) or ASCII PLY (OUT ends in .ply):\n"
-    "positions, normals and texture coordinates where the shape has them;\n"
-    "triangle fans and triangle lists become triangles, line loops and strips\n"
-    "become polylines. The numbers follow the shape's constructor; Z, the\n"
-    "circles' fourth number, has no effect and defaults to 0.\n"
-    "\n"
-    "Shapes:\n";
+// 16-bit indices address this many vertices.
+constexpr unsigned indexableVertices = 65536;
 
-const char meshHelpTail[] =
-    "\n"
-    "--start, --stop and --step set the parametric grid's ranges and steps\n"
-    "(defaults: start 0 0, stop 12.6 12.6, step 0.1 0.1). The library's own\n"
-    "messages go to standard output.\n"
-    "\n"
-    "Exit status: 0 when the mesh was written, 1 when it was not, 2 for a usage error.\n";
+OptionParser makeParser() {
+    return OptionParser("mesh", {
+        {"output", 'o', 1, "OUT", "file to write (.obj or .ply), or - for standard output"},
+        {"format", 'f', 1, "obj|ply", "output format; needed with -o -"},
+        {"start", 0, 2, "U V", "parametric: start of the u and v ranges (default 0 0)"},
+        {"stop", 0, 2, "U V", "parametric: end of the ranges (default 12.6 12.6)"},
+        {"step", 0, 2, "U V", "parametric: step in u and v (default 0.1 0.1)"},
+        {"unit-normals", 0, 0, "", "scale every normal to length 1 in the written file"},
+    });
+}
 
-void printHelp(std::FILE* out) {
-    std::fputs(meshHelpHead, out);
+void printHelp(const OptionParser& parser) {
+    std::fputs("usage: ornatex mesh SHAPE [NUMBERS] [OPTIONS] -o OUT\n"
+               "\n"
+               "Builds one of the library's primitives and writes its vertex records and\n"
+               "faces as Wavefront OBJ or ASCII PLY: positions, normals and texture\n"
+               "coordinates where the shape has them; triangle fans and triangle lists\n"
+               "become triangles, line loops and strips become polylines. The numbers\n"
+               "follow the shape's constructor, in plain decimal notation; Z, the\n"
+               "circles' fourth number, has no effect and defaults to 0.\n"
+               "\n"
+               "shapes:\n",
+               stdout);
     for (const Shape& s : shapes) {
         const std::string call = std::string(s.name) + (s.arguments[0] ? " " : "") + s.arguments;
-        std::fprintf(out, "  %-24s %s\n", call.c_str(), s.description);
+        std::printf("  %-22s %s\n", call.c_str(), s.description);
     }
-    std::fputs(meshHelpTail, out);
+    std::printf("\n%s", parser.optionsHelp().c_str());
+    std::fputs("\n"
+               "The cone and the cylinder leave a 10° wedge open: the strip between the\n"
+               "sector at 350° and the one at 0° is not built, so the surface has a slit\n"
+               "along the x axis. Their ends are not capped. The cone's normals are not\n"
+               "unit length (their x component is (A - B) / L; the cylinder's are unit\n"
+               "length); --unit-normals writes them scaled to length 1.\n"
+               "\n"
+               "The parametric grid has (stop - start) / step cells each way. Its indices\n"
+               "are 16 bits wide, so a grid of more than 65536 vertices is refused, and so\n"
+               "is an empty grid (no cell in one direction, or a step that is not positive).\n"
+               "\n"
+               "Exit status: 0 when the mesh was written, 1 when it was refused or could\n"
+               "not be written (no file is left behind), 2 for a usage error.\n",
+               stdout);
 }
 
-int usageError(const std::string& message) {
-    std::fprintf(stderr, "ornatex mesh: %s\n", message.c_str());
-    std::fprintf(stderr, "'ornatex mesh --help' lists the shapes and their arguments.\n");
-    return exitUsage;
+// Cells in one direction of the grid, counted as the library counts them:
+// (stop - start) / step in double precision, rounded to single, truncated
+// toward zero. Kept as a double so that no count overflows.
+double gridCells(float start, float stop, float step) {
+    return std::trunc(static_cast<double>(static_cast<float>((static_cast<double>(stop) - start) / step)));
 }
 
-// A finite number written in full, or false.
-bool parseNumber(const char* text, float& value) {
-    if (!*text) return false;
-    char* end = nullptr;
-    errno = 0;
-    const float parsed = std::strtof(text, &end);
-    if (*end != '\0' || errno == ERANGE || !std::isfinite(parsed)) return false;
-    value = parsed;
-    return true;
-}
-
-struct Pair {
-    bool given = false;
-    float u = 0.0f, v = 0.0f;
+struct GridSettings {
+    float start[2] = {0.0f, 0.0f};
+    float stop[2] = {12.6f, 12.6f};
+    float step[2] = {0.1f, 0.1f};
 };
 
-Primitive* build(const Shape& shape, const std::vector<float>& n, const Pair& start, const Pair& stop,
-                 const Pair& step) {
+// Why the grid cannot be written, or an empty string.
+std::string refuseGrid(const GridSettings& g) {
+    char text[256];
+    if (!(g.step[0] > 0.0f) || !(g.step[1] > 0.0f)) {
+        std::snprintf(text, sizeof text, "the grid is empty: the step (%g, %g) is not positive", g.step[0],
+                      g.step[1]);
+        return text;
+    }
+    const double nu = gridCells(g.start[0], g.stop[0], g.step[0]);
+    const double nv = gridCells(g.start[1], g.stop[1], g.step[1]);
+    if (nu <= 0 || nv <= 0) {
+        std::snprintf(text, sizeof text, "the grid is empty: %.0f by %.0f cells", nu, nv);
+        return text;
+    }
+    if ((nu + 1) * (nv + 1) > indexableVertices) {
+        std::snprintf(text, sizeof text, "the grid has %.0f by %.0f vertices, more than the 65536 its 16-bit indices address",
+                      nu + 1, nv + 1);
+        return text;
+    }
+    return "";
+}
+
+Primitive* build(const Shape& shape, const std::vector<float>& n, const GridSettings& grid) {
     const std::string name = shape.name;
     const float z = n.size() > 3 ? n[3] : 0.0f;
     if (name == "circle") return new kwCircle(n[0], n[1], n[2], z, false);
@@ -97,83 +127,102 @@ Primitive* build(const Shape& shape, const std::vector<float>& n, const Pair& st
     if (name == "cone") return new kwCone(n[0], n[1], n[2]);
     if (name == "cylinder") return new kwCylinder(n[0], n[1]);
     if (name == "sphere") return new kwSphere(n[0]);
-    kwParametric* grid = new kwParametric;
-    if (step.given) grid->setStep(step.u, step.v);
-    if (start.given) grid->setStart(start.u, start.v);
-    if (stop.given) grid->setStop(stop.u, stop.v);
-    grid->update(nullptr);
-    return grid;
+    kwParametric* surface = new kwParametric;
+    surface->setStep(grid.step[0], grid.step[1]);
+    surface->setStart(grid.start[0], grid.start[1]);
+    surface->setStop(grid.stop[0], grid.stop[1]);
+    surface->update(nullptr);
+    return surface;
+}
+
+int failed(const std::string& message) {
+    std::fprintf(stderr, "ornatex mesh: %s\n", message.c_str());
+    return exitFailed;
 }
 
 }  // namespace
 
 int runMesh(int argc, char** argv) {
-    for (int i = 0; i < argc; ++i)
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            printHelp(stdout);
-            return exitOk;
-        }
-    if (argc < 1) return usageError("no shape given");
-
+    OptionParser parser = makeParser();
+    if (!parser.parse(argc, argv)) return usageError("mesh", parser.error());
+    if (parser.given("help")) {
+        printHelp(parser);
+        return exitOk;
+    }
+    const std::vector<std::string>& operands = parser.operands();
+    if (operands.empty()) return usageError("mesh", "no shape given");
     const Shape* shape = nullptr;
     for (const Shape& s : shapes)
-        if (std::strcmp(argv[0], s.name) == 0) shape = &s;
-    if (!shape) return usageError(std::string("unknown shape '") + argv[0] + "'");
+        if (operands[0] == s.name) shape = &s;
+    if (!shape) return usageError("mesh", "unknown shape '" + operands[0] + "'");
+    const bool parametric = std::string(shape->name) == "parametric";
 
     std::vector<float> numbers;
-    Pair start, stop, step;
-    std::string out;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "-o") {
-            if (i + 1 >= argc) return usageError("-o needs a file name");
-            if (!out.empty()) return usageError("-o given twice");
-            out = argv[++i];
-        } else if (arg == "--start" || arg == "--stop" || arg == "--step") {
-            if (std::strcmp(shape->name, "parametric") != 0)
-                return usageError(arg + " applies to the parametric shape only");
-            Pair& pair = arg == "--start" ? start : arg == "--stop" ? stop : step;
-            if (i + 2 >= argc || !parseNumber(argv[i + 1], pair.u) || !parseNumber(argv[i + 2], pair.v))
-                return usageError(arg + " needs two finite numbers U V");
-            pair.given = true;
-            i += 2;
-        } else {
-            float value = 0.0f;
-            if (!parseNumber(argv[i], value))
-                return usageError("'" + arg + "' is not a finite number (nor an option)");
-            numbers.push_back(value);
-        }
+    for (std::size_t i = 1; i < operands.size(); ++i) {
+        float value = 0.0f;
+        if (!parseFloat(operands[i], value)) return usageError("mesh", "'" + operands[i] + "' is not a finite decimal number");
+        numbers.push_back(value);
     }
     if (numbers.size() < shape->required || numbers.size() > shape->required + shape->optional)
-        return usageError(std::string(shape->name) + " takes " + (shape->arguments[0] ? shape->arguments : "no numbers") +
-                          ", got " + std::to_string(numbers.size()) + " number(s)");
-    if (out.empty()) return usageError("no output file (-o OUT.obj or -o OUT.ply)");
-    const MeshFormat format = meshFormatFor(out);
+        return usageError("mesh", std::string(shape->name) + " takes " +
+                                      (shape->arguments[0] ? shape->arguments : "no numbers") + ", got " +
+                                      std::to_string(numbers.size()) + " number(s)");
+
+    GridSettings grid;
+    const char* pairs[] = {"start", "stop", "step"};
+    float* targets[] = {grid.start, grid.stop, grid.step};
+    for (int p = 0; p < 3; ++p) {
+        if (!parser.given(pairs[p])) continue;
+        const std::string option = std::string("--") + pairs[p];
+        if (!parametric) return usageError("mesh", option + " applies to the parametric shape only");
+        const std::vector<std::string>& v = parser.values(pairs[p]);
+        if (!parseFloat(v[0], targets[p][0]) || !parseFloat(v[1], targets[p][1]))
+            return usageError("mesh", option + " needs two finite decimal numbers U V");
+    }
+
+    if (!parser.given("output")) return usageError("mesh", "no output file (-o OUT.obj, -o OUT.ply or -o -)");
+    const std::string out = parser.value("output");
+    MeshFormat format = meshFormatFor(out);
+    if (parser.given("format")) {
+        format = meshFormatFor("." + parser.value("format"));
+        if (format == MeshFormat::unknown) return usageError("mesh", "unknown format '" + parser.value("format") + "' (obj or ply)");
+    }
     if (format == MeshFormat::unknown)
-        return usageError("cannot tell the output format of '" + out + "' (use .obj or .ply)");
+        return usageError("mesh", "cannot tell the output format of '" + out + "' (use .obj or .ply, or --format)");
+
+    if (parametric) {
+        const std::string refusal = refuseGrid(grid);
+        if (!refusal.empty()) return failed(refusal);
+    }
+    if ((shape->name == std::string("cone") && numbers[2] == 0.0f) ||
+        (shape->name == std::string("cylinder") && numbers[1] == 0.0f))
+        return failed(std::string("a ") + shape->name + " of length 0 has no defined normals");
 
     std::unique_ptr<Primitive> primitive;
     try {
-        primitive.reset(build(*shape, numbers, start, stop, step));
+        primitive.reset(build(*shape, numbers, grid));
     } catch (const std::bad_alloc&) {
-        std::fprintf(stderr, "ornatex mesh: not enough memory for this %s\n", shape->name);
-        return exitFailed;
+        return failed(std::string("not enough memory for this ") + shape->name);
     }
-    std::fflush(stdout);
+    if (primitive->getVertexCount() > indexableVertices)
+        return failed("the mesh has " + std::to_string(primitive->getVertexCount()) +
+                      " vertices, more than 16-bit indices address");
 
     Mesh mesh;
     std::string error = meshFromPrimitive(*primitive, mesh);
+    if (error.empty() && parser.given("unit-normals")) normalizeNormals(mesh);
     if (error.empty()) {
+        // The command that made the file, without where it went.
         std::string comment = "ornatex mesh";
-        for (int i = 0; i < argc; ++i)
-            if (std::strcmp(argv[i], "-o") == 0) ++i;
-            else comment += std::string(" ") + argv[i];
+        for (const std::string& operand : operands) comment += " " + operand;
+        for (int p = 0; p < 3; ++p)
+            if (parser.given(pairs[p]))
+                comment += std::string(" --") + pairs[p] + " " + parser.values(pairs[p])[0] + " " +
+                           parser.values(pairs[p])[1];
+        if (parser.given("unit-normals")) comment += " --unit-normals";
         error = writeMesh(mesh, out, format, comment);
     }
-    if (!error.empty()) {
-        std::fprintf(stderr, "ornatex mesh: %s: %s\n", out.c_str(), error.c_str());
-        return exitFailed;
-    }
+    if (!error.empty()) return failed(out + ": " + error);
     return exitOk;
 }
 

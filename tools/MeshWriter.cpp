@@ -1,10 +1,10 @@
 #include "MeshWriter.h"
 
 #include <cctype>
+#include <cmath>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 #include <corvane/Primitive.h>
 
@@ -156,14 +156,30 @@ MeshFormat meshFormatFor(const std::string& path) {
     return MeshFormat::unknown;
 }
 
+void normalizeNormals(Mesh& mesh) {
+    for (std::size_t i = 0; i + 2 < mesh.normals.size(); i += 3) {
+        float* n = &mesh.normals[i];
+        const double length = std::sqrt(double(n[0]) * n[0] + double(n[1]) * n[1] + double(n[2]) * n[2]);
+        if (length > 0.0 && std::isfinite(length))
+            for (int k = 0; k < 3; ++k) n[k] = static_cast<float>(n[k] / length);
+    }
+}
+
 std::string writeMesh(const Mesh& mesh, const std::string& path, MeshFormat format, const std::string& comment) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::fopen(path.c_str(), "w"), std::fclose);
+    const bool toStdout = path == "-";
+    std::FILE* out = toStdout ? stdout : std::fopen(path.c_str(), "w");
     if (!out) return std::strerror(errno);
-    if (format == MeshFormat::ply) writePly(out.get(), mesh, comment);
-    else writeObj(out.get(), mesh, comment);
-    if (std::ferror(out.get())) return "write error";
-    if (std::fclose(out.release()) != 0) return std::strerror(errno);
-    return std::string();
+    if (format == MeshFormat::ply) writePly(out, mesh, comment);
+    else writeObj(out, mesh, comment);
+    std::string error;
+    if (std::ferror(out)) error = "write error";
+    if (toStdout) {
+        if (std::fflush(out) != 0 && error.empty()) error = std::strerror(errno);
+        return error;
+    }
+    if (std::fclose(out) != 0 && error.empty()) error = std::strerror(errno);
+    if (!error.empty()) std::remove(path.c_str());
+    return error;
 }
 
 }  // namespace tool

@@ -25,11 +25,15 @@ struct Mesh {
 // mode it does not know.
 std::string meshFromPrimitive(const Primitive& primitive, Mesh& mesh);
 
+// Scales every normal to length 1; a zero normal stays as it is.
+void normalizeNormals(Mesh& mesh);
+
 enum class MeshFormat { unknown, obj, ply };
 MeshFormat meshFormatFor(const std::string& path);
 
-// Writes the mesh; returns an error text, empty on success. `comment` goes
-// into the file's header.
+// Writes the mesh to the file, or to standard output when the path is "-";
+// returns an error text, empty on success, and then leaves no file behind.
+// `comment` goes into the file's header.
 std::string writeMesh(const Mesh& mesh, const std::string& path, MeshFormat format, const std::string& comment);
 
 }  // namespace tool

@@ -1,6 +1,8 @@
-// ornatex: convert legacy texture files, print what a loader sees, export meshes.
+// ornatex: check which legacy texture files the library loads, show what it
+// sees in them, convert them to PNG or PAM, export its mesh primitives.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "Commands.h"
 
@@ -13,15 +15,35 @@ struct Command {
 };
 
 const Command commands[] = {
-    {"convert", "convert IN OUT    load an image and write it as .png or .pam", tool::runConvert},
-    {"info", "info IN           print the loader's output and the image size", tool::runInfo},
-    {"mesh", "mesh SHAPE -o OUT write a mesh primitive as .obj or .ply", tool::runMesh},
+    {"info", "info FILE...         format, size, layout, and whether the file loads", tool::runInfo},
+    {"convert", "convert IN... OUT    write images top row first as .png or .pam", tool::runConvert},
+    {"mesh", "mesh SHAPE -o OUT    write a mesh primitive as .obj or .ply", tool::runMesh},
 };
 
 void printUsage(std::FILE* out) {
-    std::fprintf(out, "usage: ornatex COMMAND [ARGS]\n\ncommands:\n");
+    std::fputs("usage: ornatex COMMAND [OPTIONS] [ARGS]\n\ncommands:\n", out);
     for (const Command& c : commands) std::fprintf(out, "  %s\n", c.summary);
-    std::fprintf(out, "\n'ornatex COMMAND --help' describes a command.\n");
+    std::fputs("  help [COMMAND]       describe the tool or one command\n"
+               "\n"
+               "options:\n"
+               "  -h, --help           show this help and exit\n"
+               "      --version        show the version and exit\n"
+               "\n"
+               "Exit status: 0 success, 1 failure (a file refused or not written),\n"
+               "2 usage error.\n",
+               out);
+}
+
+const Command* findCommand(const char* name) {
+    for (const Command& c : commands)
+        if (std::strcmp(name, c.name) == 0) return &c;
+    return nullptr;
+}
+
+int unknownCommand(const char* name) {
+    std::fprintf(stderr, "ornatex: unknown command '%s'\n", name);
+    std::fputs("Try 'ornatex help'.\n", stderr);
+    return tool::exitUsage;
 }
 
 }  // namespace
@@ -31,13 +53,33 @@ int main(int argc, char** argv) {
         printUsage(stderr);
         return tool::exitUsage;
     }
-    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+    const std::string first = argv[1];
+    if (first == "--help" || first == "-h") {
         printUsage(stdout);
         return tool::exitOk;
     }
-    for (const Command& c : commands)
-        if (std::strcmp(argv[1], c.name) == 0) return c.run(argc - 2, argv + 2);
-    std::fprintf(stderr, "ornatex: unknown command '%s'\n", argv[1]);
-    printUsage(stderr);
-    return tool::exitUsage;
+    if (first == "--version") {
+        std::printf("ornatex %s\n", ORNATEX_VERSION);
+        return tool::exitOk;
+    }
+    if (first == "help") {
+        if (argc == 2) {
+            printUsage(stdout);
+            return tool::exitOk;
+        }
+        if (argc > 3) return tool::usageError("help", "takes at most one command name");
+        const Command* c = findCommand(argv[2]);
+        if (!c) return unknownCommand(argv[2]);
+        char helpOption[] = "--help";
+        char* helpArgs[] = {helpOption, nullptr};
+        return c->run(1, helpArgs);
+    }
+    if (first.size() > 1 && first[0] == '-') {
+        std::fprintf(stderr, "ornatex: unknown option %s (options follow the command)\n", first.c_str());
+        std::fputs("Try 'ornatex help'.\n", stderr);
+        return tool::exitUsage;
+    }
+    const Command* c = findCommand(argv[1]);
+    if (!c) return unknownCommand(argv[1]);
+    return c->run(argc - 2, argv + 2);
 }

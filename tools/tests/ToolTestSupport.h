@@ -1,7 +1,6 @@
 // Running the ornatex tool as a user would, and reading back what it wrote.
 #pragma once
 
-#include <png.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -12,6 +11,10 @@
 #include <vector>
 
 #include "TempDir.h"
+
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb_image.h>
 
 namespace tooltest {
 
@@ -40,19 +43,20 @@ struct Image {
     std::vector<unsigned char> pixels;  // top row first, 8 bits a sample
 };
 
-// Decodes a PNG to 8-bit RGB or RGBA with libpng.
+// Decodes a PNG to 8-bit RGB or RGBA (stb_image, independent of the tool's
+// writer).
 inline Image readPng(const std::string& path) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) throw std::runtime_error("cannot read " + path);
-    image.format = (image.format & PNG_FORMAT_FLAG_ALPHA) ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
+    int width = 0, height = 0, channels = 0;
+    if (!stbi_info(path.c_str(), &width, &height, &channels)) throw std::runtime_error("cannot read " + path);
+    const int want = channels == 2 || channels == 4 ? 4 : 3;
+    unsigned char* data = stbi_load(path.c_str(), &width, &height, &channels, want);
+    if (!data) throw std::runtime_error("cannot decode " + path);
     Image out;
-    out.width = image.width;
-    out.height = image.height;
-    out.channels = PNG_IMAGE_PIXEL_CHANNELS(image.format);
-    out.pixels.resize(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, out.pixels.data(), 0, nullptr))
-        throw std::runtime_error("cannot decode " + path);
+    out.width = unsigned(width);
+    out.height = unsigned(height);
+    out.channels = unsigned(want);
+    out.pixels.assign(data, data + std::size_t(width) * std::size_t(height) * std::size_t(want));
+    stbi_image_free(data);
     return out;
 }
 

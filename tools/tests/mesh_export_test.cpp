@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -186,13 +187,19 @@ TEST_F(MeshExport, UsageErrorsExitWith2AndSayWhy) {
         {"mesh torus 1 -o " + out, "unknown shape 'torus'"},
         {"mesh cone 1 2 -o " + out, "cone takes A B L, got 2"},
         {"mesh sphere 1 2 -o " + out, "sphere takes R, got 2"},
-        {"mesh sphere one -o " + out, "'one' is not a finite number"},
-        {"mesh sphere nan -o " + out, "'nan' is not a finite number"},
+        {"mesh sphere one -o " + out, "'one' is not a finite decimal number"},
+        {"mesh sphere nan -o " + out, "'nan' is not a finite decimal number"},
+        {"mesh sphere 0x10 -o " + out, "'0x10' is not a finite decimal number"},
+        {"mesh sphere 1e40 -o " + out, "'1e40' is not a finite decimal number"},
         {"mesh sphere 1", "no output file"},
         {"mesh sphere 1 -o " + dir.file("x.stl"), "cannot tell the output format"},
+        {"mesh sphere 1 -o - --format stl", "unknown format 'stl'"},
         {"mesh cone 1 2 3 --start 0 0 -o " + out, "--start applies to the parametric shape only"},
-        {"mesh parametric --step 0.1 -o " + out, "--step needs two finite numbers"},
-        {"mesh sphere 1 -o", "-o needs a file name"},
+        {"mesh parametric --step 0.1 x -o " + out, "--step needs two finite decimal numbers"},
+        {"mesh parametric --step 0.1", "option --step needs U V"},
+        {"mesh sphere 1 -o", "option -o needs OUT"},
+        {"mesh sphere 1 -o a.obj -o b.obj", "option -o given twice"},
+        {"mesh sphere 1 --radius 2 -o " + out, "unknown option --radius"},
     };
     for (const auto& c : cases) {
         const tooltest::RunResult r = tooltest::runTool(c.args + " 2>&1");
@@ -202,32 +209,82 @@ TEST_F(MeshExport, UsageErrorsExitWith2AndSayWhy) {
     EXPECT_FALSE(std::filesystem::exists(out));
 }
 
-TEST_F(MeshExport, HelpListsEveryShapeWithItsArguments) {
+TEST_F(MeshExport, OptionsMayComeBeforeTheShapeAndNegativeNumbersAreOperands) {
+    const std::string out = dir.file("c.obj");
+    ASSERT_EQ(tooltest::runTool("mesh -o " + out + " circle -1 -0.5 .25").status, 0);
+    const ObjFile obj = readObj(out);
+    ASSERT_EQ(obj.v.size(), 72u);
+    // Rim point 0 lies at angle 0 from the centre (-0.5, 0.25): radius -1 puts it at x = -1.5.
+    EXPECT_EQ(obj.v[0], -1.5f);
+    EXPECT_EQ(obj.v[1], 0.25f);
+}
+
+TEST_F(MeshExport, HelpListsEveryShapeAndTellsTheConesOpenWedgeAndNormals) {
     const tooltest::RunResult r = tooltest::runTool("mesh --help");
     EXPECT_EQ(r.status, 0);
     for (const char* line : {"circle R CX CY [Z]", "disc R CX CY [Z]", "texcircle R CX CY [Z]", "cone A B L",
-                             "cylinder R L", "sphere R", "parametric", "--start", "--stop", "--step"})
+                             "cylinder R L", "sphere R", "parametric", "--start", "--stop", "--step",
+                             "10° wedge open", "not\nunit length", "--unit-normals"})
         EXPECT_NE(r.output.find(line), std::string::npos) << line;
+    EXPECT_EQ(tooltest::runTool("help mesh").output, r.output);
 }
 
-TEST_F(MeshExport, UnwritableOutputAndImpossibleGridFail) {
+TEST_F(MeshExport, UnitNormalsOptionScalesTheConesNormals) {
+    // Cone 2 1 4: every normal is (0.25, sin, cos), of length sqrt(1.0625).
+    const ObjFile raw = export_("cone 2 1 4");
+    const ObjFile unit = export_("cone 2 1 4 --unit-normals");
+    ASSERT_EQ(unit.vn.size(), 144u * 3);
+    EXPECT_EQ(unit.v, raw.v);
+    EXPECT_EQ(raw.vn[0], 0.25f);
+    EXPECT_NEAR(unit.vn[0], 0.25 / std::sqrt(1.0625), 1e-7);
+    EXPECT_NEAR(unit.vn[2], 1.0 / std::sqrt(1.0625), 1e-7);
+    for (std::size_t i = 0; i < unit.vn.size(); i += 3)
+        EXPECT_NEAR(unit.vn[i] * unit.vn[i] + unit.vn[i + 1] * unit.vn[i + 1] + unit.vn[i + 2] * unit.vn[i + 2], 1.0,
+                    1e-6);
+}
+
+TEST_F(MeshExport, DashWritesToStandardOutput) {
+    const tooltest::RunResult r = tooltest::runTool("mesh cylinder 1 3 -o - --format ply");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.output.rfind("ply\nformat ascii 1.0\n", 0), 0u);
+    EXPECT_NE(r.output.find("element vertex 144\n"), std::string::npos);
+}
+
+TEST_F(MeshExport, GridsBeyond16BitIndicesAndEmptyGridsAreRefusedWithoutAFile) {
+    const std::string out = dir.file("grid.ply");
+    const struct {
+        std::string args, message;
+    } cases[] = {
+        // 1261 x 1261 vertices: the grid whose indices used to wrap.
+        {"--step 0.01 0.01", "the grid has 1261 by 1261 vertices, more than the 65536"},
+        {"--stop 256 255 --step 1 1", "the grid has 257 by 256 vertices, more than the 65536"},
+        {"--step 1e-30 1e-30", "the grid has 1260000"},
+        {"--step 0 0.1", "the grid is empty: the step (0, 0.1) is not positive"},
+        {"--step -1 1", "the grid is empty: the step (-1, 1) is not positive"},
+        {"--start 1 0 --stop 1 5", "the grid is empty: 0 by 50 cells"},
+        {"--start 5 5 --stop 0 0", "the grid is empty: -50 by -50 cells"},
+    };
+    for (const auto& c : cases) {
+        const tooltest::RunResult r = tooltest::runTool("mesh parametric " + c.args + " -o " + out + " 2>&1");
+        EXPECT_EQ(r.status, 1) << c.args;
+        EXPECT_NE(r.output.find("ornatex mesh: " + c.message), std::string::npos) << c.args << "\n" << r.output;
+        EXPECT_FALSE(std::filesystem::exists(out)) << c.args;
+    }
+    // The largest grid that fits: 256 x 256 vertices.
+    ASSERT_EQ(tooltest::runTool("mesh parametric --stop 255 255 --step 1 1 -o " + out).status, 0);
+    EXPECT_TRUE(std::filesystem::exists(out));
+}
+
+TEST_F(MeshExport, FailuresToWriteLeaveNoFile) {
     tooltest::RunResult r = tooltest::runTool("mesh sphere 1 -o " + dir.file("missing/dir/x.obj") + " 2>&1");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.output.find("ornatex mesh: "), std::string::npos);
-    const std::string out = dir.file("huge.obj");
-    r = tooltest::runTool("mesh parametric --step 1e-30 1e-30 -o " + out + " 2>&1");
+    r = tooltest::runTool("mesh cone 1 2 0 -o " + dir.file("flat.obj") + " 2>&1");
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.output.find("ornatex mesh: not enough memory"), std::string::npos) << r.output;
-    EXPECT_FALSE(std::filesystem::exists(out));
-}
-
-TEST_F(MeshExport, EmptyGridIsWrittenWithTheLibrarysMessage) {
-    const std::string out = dir.file("empty.obj");
-    const tooltest::RunResult r = tooltest::runTool("mesh parametric --step 0 0.1 -o " + out);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.output.find("kwParametric: the step (0, 0.1)"), std::string::npos) << r.output;
-    const ObjFile obj = readObj(out);
-    EXPECT_TRUE(obj.v.empty());
-    EXPECT_TRUE(obj.faces.empty());
-    EXPECT_TRUE(obj.lines.empty());
+    EXPECT_NE(r.output.find("a cone of length 0 has no defined normals"), std::string::npos) << r.output;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("flat.obj")));
+    if (std::filesystem::exists("/dev/full")) {
+        r = tooltest::runTool("mesh sphere 1 -o - --format obj >/dev/full 2>&1");
+        EXPECT_EQ(r.status, 1);
+    }
 }
