@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package of a build folder (cpack -G DEB), installs it
-# with apt-get as a user would, checks the installed libraries and the
-# tool, builds the consumer project against /usr, and removes the
+# with apt-get as a user would, checks the installed libraries, the tool,
+# its man page and completion, builds the consumer project against /usr, and removes the
 # package again so that the machine is as it was. Needs root (or sudo).
 # Usage: scripts/check-deb.sh BUILD_DIR
 set -euo pipefail
@@ -32,11 +32,14 @@ chmod 755 "$work"  # apt's sandbox user reads the package from here
 installed=1
 DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "$deb" >/dev/null
 
-ornatex --help >/dev/null
+ornatex --version
 for lib in libornatex libcorvane libtovik; do
   soname=$(readelf -d "$(ls /usr/lib/$lib.so.*.* | head -n1)" | sed -n 's/.*SONAME.*\[\(.*\)\]/\1/p')
   case "$soname" in "$lib.so."[0-9]*) ;; *) echo "$lib has SONAME '$soname'" >&2; exit 1 ;; esac
 done
 [ ! -e /usr/include/win32/win32.h ] || { echo "win32.h was installed" >&2; exit 1; }
+[ -f /usr/share/man/man1/ornatex.1 ] || [ -f /usr/share/man/man1/ornatex.1.gz ] ||
+  { echo "no man page ornatex(1)" >&2; exit 1; }
+[ -f /usr/share/bash-completion/completions/ornatex ] || { echo "no bash completion for ornatex" >&2; exit 1; }
 bash "$src/scripts/check-consumer.sh" --prefix /usr
 echo "Debian package: installs, runs and passes the consumer check"

@@ -5,11 +5,12 @@ set -euo pipefail
 
 # The Mesa drivers are what velkin renders with, in a window or offscreen.
 build_pkgs=(cmake ninja-build g++ pkg-config libsdl2-dev libgl-dev libegl-dev
-            libpng-dev libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
+            libpng-dev libstb-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
             libgl1-mesa-dri libglx-mesa0 libegl-mesa0)
 # Peers for benchmarks and interoperability, the end-to-end test under Xvfb,
-# and clang with its sanitizer and fuzzer runtimes.
-test_pkgs=(libstb-dev libtiff-dev libtiff-tools imagemagick xvfb xdotool
+# clang with its sanitizer and fuzzer runtimes, and dpkg-dev for the Debian
+# package (cpack reads library dependencies with dpkg-shlibdeps).
+test_pkgs=(libtiff-dev libtiff-tools imagemagick xvfb xdotool dpkg-dev
            clang libclang-rt-14-dev)
 
 case "${1:-all}" in

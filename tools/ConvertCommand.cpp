@@ -1,102 +1,128 @@
-// `ornatex convert IN OUT` and `ornatex info IN`.
+// `ornatex convert IN OUT` and `ornatex convert -o DIR IN...`: decode
+// images and write them top row first, whatever corner their files start in.
 #include <cstdio>
-#include <cstring>
+#include <filesystem>
+#include <set>
 #include <string>
 
 #include "Commands.h"
-#include "ImageInput.h"
+#include "ConsoleIo.h"
+#include "FileReport.h"
 #include "ImageWriter.h"
+#include "OptionParser.h"
 
 namespace tool {
 
 namespace {
 
-bool wantsHelp(int argc, char** argv) {
-    for (int i = 0; i < argc; ++i)
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return true;
-    return false;
+OptionParser makeParser() {
+    return OptionParser("convert", {
+        {"output-dir", 'o', 1, "DIR", "write each input to DIR/NAME.png (or .pam)"},
+        {"format", 'f', 1, "png|pam", "output format (default: from OUT's extension, else png)"},
+        {"verbose", 'v', 0, "", "also print the loaders' own text (on standard error when OUT is -)"},
+    });
 }
 
-const char* formatName(texFormat format) { return format == texRGBA ? "rgba" : "rgb"; }
+void printHelp(const OptionParser& parser) {
+    std::fputs("usage: ornatex convert [OPTIONS] IN OUT\n"
+               "       ornatex convert [OPTIONS] -o DIR IN...\n"
+               "\n"
+               "Decodes each TGA, TIFF or SGI input (- reads standard input) and writes it\n"
+               "top row first, left to right, whatever corner the file stores first, as\n"
+               "PNG or PAM (8 bits a sample, RGB or RGBA). OUT names the output file; - writes\n"
+               "to standard output. With -o, each input goes into DIR under its own name\n"
+               "with the extension changed. The format is decided by the file's signature:\n"
+               "TIFF and SGI have one; anything else is read as TGA.\n"
+               "\n",
+               stdout);
+    std::fputs(parser.optionsHelp().c_str(), stdout);
+    std::fputs("\n"
+               "An input that cannot be converted gets one line FILE: REASON on standard\n"
+               "error; the others are still converted. No partial output file is left.\n"
+               "\n"
+               "Exit status: 0 when every input was written, 1 when one was not, 2 for a\n"
+               "usage error.\n",
+               stdout);
+}
 
-const char convertHelp[] =
-    "usage: ornatex convert IN OUT\n"
-    "\n"
-    "Loads IN with the loader for its format and writes the image to OUT,\n"
-    "top row first, as PNG (OUT ends in .png) or PAM (OUT ends in .pam).\n"
-    "The loader's own messages go to standard output.\n"
-    "\n"
-    "Input formats, chosen by magic bytes, then by extension:\n"
-    "  TIFF (.tif .tiff): little-endian palette colour, uncompressed strips of\n"
-    "    8-bit indices;\n"
-    "  SGI image (.rgb .rgba .bw .sgi): verbatim or run-length encoded, 1 or 2\n"
-    "    bytes a channel; 3 or 4 channels are loaded;\n"
-    "  TGA (.tga, and anything else): uncompressed true-colour, 24 or 32 bits\n"
-    "    a pixel.\n"
-    "\n"
-    "Exit status: 0 when the image was loaded and written, 1 when it was not,\n"
-    "2 for a usage error.\n";
-
-const char infoHelp[] =
-    "usage: ornatex info IN\n"
-    "\n"
-    "Loads IN with the loader for its format, prints the loader's own output,\n"
-    "then one line WIDTHxHEIGHT rgb|rgba.\n"
-    "\n"
-    "Exit status: 0 when the image was loaded, 1 when it was not, 2 for a usage error.\n";
+// Decodes one input and writes it; prints the failure line and returns false
+// when either step fails.
+bool convertOne(const std::string& in, const std::string& out, OutputKind kind, std::FILE* trace) {
+    ornatex::Image image;
+    const FileReport report = examineFile(in, trace, &image);
+    if (!report.ok) {
+        std::fprintf(stderr, "%s: %s\n", in.c_str(), report.error.c_str());
+        return false;
+    }
+    PixelView view;
+    view.width = image.width();
+    view.height = image.height();
+    view.channels = report.decodedChannels;
+    view.pixels = image.pixels();
+    if (out == "-") setBinaryMode(stdout);
+    const std::string error = writeImage(view, out, kind);
+    if (!error.empty()) {
+        std::fprintf(stderr, "%s: %s\n", out.c_str(), error.c_str());
+        return false;
+    }
+    return true;
+}
 
 }  // namespace
 
 int runConvert(int argc, char** argv) {
-    if (wantsHelp(argc, argv)) {
-        std::fputs(convertHelp, stdout);
+    OptionParser parser = makeParser();
+    if (!parser.parse(argc, argv)) return usageError("convert", parser.error());
+    if (parser.given("help")) {
+        printHelp(parser);
         return exitOk;
     }
-    if (argc != 2) {
-        std::fputs(convertHelp, stderr);
-        return exitUsage;
+    OutputKind chosen = OutputKind::unknown;
+    if (parser.given("format")) {
+        chosen = outputKindForName(parser.value("format"));
+        if (chosen == OutputKind::unknown)
+            return usageError("convert", "unknown format '" + parser.value("format") + "' (png or pam)");
     }
-    const std::string in = argv[0], out = argv[1];
-    const OutputKind kind = outputKindForPath(out);
-    if (kind == OutputKind::unknown) {
-        std::fprintf(stderr, "ornatex convert: cannot tell the output format of '%s' (use .png or .pam)\n",
-                     out.c_str());
-        return exitUsage;
-    }
-    CapturingTexture texture;
-    if (!loadImageFile(in, texture)) {
-        std::fprintf(stderr, "ornatex convert: no image was loaded from '%s'\n", in.c_str());
-        return exitFailed;
-    }
-    PixelView view;
-    view.width = texture.getWidth();
-    view.height = texture.getHeight();
-    view.channels = texture.getFormat() == texRGBA ? 4 : 3;
-    view.pixels = texture.getPixels();
-    const std::string error = writeImage(view, out, kind);
-    if (!error.empty()) {
-        std::fprintf(stderr, "ornatex convert: %s: %s\n", out.c_str(), error.c_str());
-        return exitFailed;
-    }
-    return exitOk;
-}
+    const std::vector<std::string>& operands = parser.operands();
+    const bool verbose = parser.given("verbose");
 
-int runInfo(int argc, char** argv) {
-    if (wantsHelp(argc, argv)) {
-        std::fputs(infoHelp, stdout);
-        return exitOk;
+    if (!parser.given("output-dir")) {
+        if (operands.size() != 2)
+            return usageError("convert", "give IN and OUT, or -o DIR and the inputs (got " +
+                                             std::to_string(operands.size()) + " file names)");
+        const std::string& out = operands[1];
+        OutputKind kind = chosen != OutputKind::unknown ? chosen : outputKindForPath(out);
+        if (kind == OutputKind::unknown) {
+            if (out != "-")
+                return usageError("convert", "cannot tell the output format of '" + out +
+                                                 "' (use .png or .pam, or --format)");
+            kind = OutputKind::png;
+        }
+        std::FILE* trace = verbose ? (out == "-" ? stderr : stdout) : nullptr;
+        return convertOne(operands[0], out, kind, trace) ? exitOk : exitFailed;
     }
-    if (argc != 1) {
-        std::fputs(infoHelp, stderr);
-        return exitUsage;
+
+    const std::filesystem::path dir = parser.value("output-dir");
+    if (operands.empty()) return usageError("convert", "no input given");
+    std::error_code ec;
+    if (!std::filesystem::is_directory(dir, ec))
+        return usageError("convert", "-o needs an existing folder, '" + dir.string() + "' is not one");
+    const OutputKind kind = chosen != OutputKind::unknown ? chosen : OutputKind::png;
+    for (const std::string& in : operands)
+        if (in == "-") return usageError("convert", "standard input has no name to write under -o DIR");
+    std::set<std::string> written;
+    bool allWritten = true;
+    for (const std::string& in : operands) {
+        const std::string out = (dir / std::filesystem::path(in).filename().replace_extension(extensionFor(kind))).string();
+        if (!written.insert(out).second) {
+            std::fprintf(stderr, "%s: not written: an earlier input of the same name went to %s\n", in.c_str(),
+                         out.c_str());
+            allWritten = false;
+            continue;
+        }
+        allWritten = convertOne(in, out, kind, verbose ? stdout : nullptr) && allWritten;
     }
-    CapturingTexture texture;
-    if (!loadImageFile(argv[0], texture)) {
-        std::fprintf(stderr, "ornatex info: no image was loaded from '%s'\n", argv[0]);
-        return exitFailed;
-    }
-    std::printf("%dx%d %s\n", texture.getWidth(), texture.getHeight(), formatName(texture.getFormat()));
-    return exitOk;
+    return allWritten ? exitOk : exitFailed;
 }
 
 }  // namespace tool

@@ -15,6 +15,7 @@ struct Command {
 };
 
 const Command commands[] = {
+    {"check", "check PATH...        which files load, which are refused and why", tool::runCheck},
     {"info", "info FILE...         format, size, layout, and whether the file loads", tool::runInfo},
     {"convert", "convert IN... OUT    write images top row first as .png or .pam", tool::runConvert},
     {"mesh", "mesh SHAPE -o OUT    write a mesh primitive as .obj or .ply", tool::runMesh},

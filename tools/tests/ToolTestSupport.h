@@ -2,6 +2,7 @@
 #pragma once
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -36,6 +37,32 @@ inline RunResult runTool(const std::string& args) {
     const int raw = pclose(pipe);
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     return r;
+}
+
+struct Captured {
+    int status = -1;
+    std::string out;  // standard output
+    std::string err;  // standard error
+};
+
+// Runs the tool with the given argument string, keeping standard output and
+// standard error apart.
+inline Captured runCaptured(const std::string& args) {
+    std::string errPath = (std::filesystem::temp_directory_path() / "ornatex-stderr-XXXXXX").string();
+    const int fd = mkstemp(errPath.data());
+    if (fd < 0) throw std::runtime_error("mkstemp failed");
+    close(fd);
+    const RunResult r = runTool(args + " 2>" + errPath);
+    Captured c;
+    c.status = r.status;
+    c.out = r.output;
+    std::FILE* f = std::fopen(errPath.c_str(), "rb");
+    char buffer[4096];
+    std::size_t n;
+    while (f && (n = std::fread(buffer, 1, sizeof buffer, f)) > 0) c.err.append(buffer, n);
+    if (f) std::fclose(f);
+    std::remove(errPath.c_str());
+    return c;
 }
 
 struct Image {

@@ -1,0 +1,130 @@
+#include "FileReport.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "ConsoleIo.h"
+
+namespace tool {
+
+namespace {
+
+// The largest file read, as the library's own file reader allows.
+constexpr std::uint64_t maxFileBytes = 2147483647u;
+
+using FileHandle = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+void writeTrace(const char* text, std::size_t length, void* context) {
+    std::fwrite(text, 1, length, static_cast<std::FILE*>(context));
+}
+
+// Reads the whole stream; returns an empty string or why it failed.
+std::string readAll(std::FILE* in, std::vector<unsigned char>& bytes) {
+    unsigned char buffer[65536];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
+        if (bytes.size() + n > maxFileBytes) return "the file is larger than 2 GiB";
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    }
+    return std::ferror(in) ? std::string("cannot read: ") + std::strerror(errno) : std::string();
+}
+
+std::string readFile(const std::string& path, std::vector<unsigned char>& bytes) {
+    if (path == "-") {
+        setBinaryMode(stdin);
+        return readAll(stdin, bytes);
+    }
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) return "is a folder (check walks folders)";
+    FileHandle in(std::fopen(path.c_str(), "rb"), std::fclose);
+    if (!in) return std::string("cannot open: ") + std::strerror(errno);
+    // Sized in advance when the size is known, so a large file is one block.
+    const auto size = std::filesystem::file_size(path, ec);
+    if (!ec) {
+        if (size > maxFileBytes) return "the file is larger than 2 GiB";
+        bytes.reserve(static_cast<std::size_t>(size));
+    }
+    return readAll(in.get(), bytes);
+}
+
+std::string lowerExtension(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return ext;
+}
+
+}  // namespace
+
+FileReport examineFile(const std::string& path, std::FILE* trace, ornatex::Image* keep) {
+    FileReport report;
+    report.path = path;
+    std::vector<unsigned char> bytes;
+    const std::string readError = readFile(path, bytes);
+    report.fileSize = bytes.size();
+    if (!readError.empty()) {
+        report.error = readError;
+        return report;
+    }
+    report.info = ornatex::inspect(bytes.data(), bytes.size());
+    ornatex::DecodeLimits limits;
+    if (trace) {
+        limits.trace = writeTrace;
+        limits.traceContext = trace;
+    }
+    ornatex::Image image = ornatex::decode(bytes.data(), bytes.size(), limits);
+    if (trace) std::fflush(trace);
+    report.ok = image.ok();
+    if (report.ok) report.decodedChannels = image.format() == texRGBA ? 4 : 3;
+    else report.error = image.error();
+    if (keep) *keep = std::move(image);
+    return report;
+}
+
+FileReport notAnImage(const std::string& path, std::uint64_t fileSize) {
+    FileReport report;
+    report.path = path;
+    report.image = false;
+    report.fileSize = fileSize;
+    report.error = "not an image";
+    return report;
+}
+
+bool isImageCandidate(const std::string& path) {
+    static const char* const extensions[] = {".tga", ".icb", ".vda", ".vst", ".tpic", ".tif", ".tiff",
+                                             ".rgb", ".rgba", ".bw",  ".sgi", ".int", ".inta"};
+    const std::string ext = lowerExtension(path);
+    for (const char* known : extensions)
+        if (ext == known) return true;
+
+    FileHandle in(std::fopen(path.c_str(), "rb"), std::fclose);
+    if (!in) return true;  // decoding it will say why it cannot be read
+    unsigned char head[4] = {0, 0, 0, 0};
+    const std::size_t got = std::fread(head, 1, sizeof head, in.get());
+    if (got >= 2 && head[0] == 0x01 && head[1] == 0xDA) return true;
+    if (got == 4 && ((head[0] == 'I' && head[1] == 'I' && (head[2] == 42 || head[2] == 43) && head[3] == 0) ||
+                     (head[0] == 'M' && head[1] == 'M' && head[2] == 0 && (head[3] == 42 || head[3] == 43))))
+        return true;
+    static const char footer[] = "TRUEVISION-XFILE.";  // with its terminating zero: 18 bytes
+    char tail[sizeof footer] = {};
+    if (std::fseek(in.get(), -static_cast<long>(sizeof footer), SEEK_END) == 0 &&
+        std::fread(tail, 1, sizeof tail, in.get()) == sizeof tail)
+        return std::memcmp(tail, footer, sizeof footer) == 0;
+    return false;
+}
+
+const char* originName(ornatex::ImageOrigin origin) {
+    switch (origin) {
+        case ornatex::ImageOrigin::bottomLeft: return "bottom-left";
+        case ornatex::ImageOrigin::bottomRight: return "bottom-right";
+        case ornatex::ImageOrigin::topLeft: return "top-left";
+        case ornatex::ImageOrigin::topRight: return "top-right";
+    }
+    return "bottom-left";
+}
+
+}  // namespace tool

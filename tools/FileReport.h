@@ -1,0 +1,39 @@
+// What the tool finds out about one file: whether the library loads it
+// (and why not), what its header says, and its pixels when asked for.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include <ornatex/decode.h>
+
+namespace tool {
+
+struct FileReport {
+    std::string path;
+    bool image = true;   // false: not an image file at all (see isImageCandidate)
+    bool ok = false;     // the library loads it
+    std::string error;   // why not, one line, when !ok
+    ornatex::ImageInfo info;    // the header, as far as it could be read
+    std::uint64_t fileSize = 0;
+    int decodedChannels = 0;    // 3 or 4 when ok
+};
+
+// Reads the file (standard input for "-") and decodes it with the library's
+// quiet API. When `trace` is given, the loaders' own text (trace lines,
+// warnings, the SGI dump) is written to it as the loaders print it. The
+// decoded image is moved into `keep` when that is given.
+FileReport examineFile(const std::string& path, std::FILE* trace, ornatex::Image* keep = nullptr);
+
+// A report for a file that is not an image.
+FileReport notAnImage(const std::string& path, std::uint64_t fileSize);
+
+// Whether a file found while walking a folder is worth decoding: a known
+// image extension (TGA has no signature), a TIFF or SGI signature, or the
+// TGA 2.0 footer. Reads at most the first 4 and the last 18 bytes.
+bool isImageCandidate(const std::string& path);
+
+const char* originName(ornatex::ImageOrigin origin);
+
+}  // namespace tool

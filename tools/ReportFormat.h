@@ -1,0 +1,24 @@
+// The two ways reports are printed: one line of text per file, as an
+// identify-like tool prints it, and one JSON document for a whole call.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "FileReport.h"
+
+namespace tool {
+
+// FILE: FORMAT WxH, C channels of B bits, origin O, compression, strips or
+// RLE scanlines, colour map, SIZE bytes: loads as rgb|rgba / refused: REASON.
+std::string reportAsText(const FileReport& report);
+
+// One JSON array with an object per file: "file", "ok", "error" (null when
+// ok), "format" (null when not recognised), "width", "height", "channels"
+// (samples a stored pixel, as the header says), "bitsPerChannel", "origin",
+// "compression", "strips", "rleScanlines", "colorMap", "colorMapLength",
+// "fileSize", "image" (false: not an image file) and "pixelFormat" ("rgb" or
+// "rgba" as decoded, null when not loaded). Ends with a line end.
+std::string reportsAsJson(const std::vector<FileReport>& reports);
+
+}  // namespace tool
