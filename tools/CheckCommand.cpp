@@ -167,13 +167,12 @@ int runCheck(int argc, char** argv) {
     reports.insert(reports.end(), std::make_move_iterator(examined.begin()), std::make_move_iterator(examined.end()));
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
-    bool anyRefused = false;
+    // The refusals in one write: standard error is unbuffered.
+    std::string refusals;
     for (const FileReport& r : reports)
-        if (r.image && !r.ok) {
-            anyRefused = true;
-            std::fprintf(stderr, "%s: %s\n", r.path.c_str(), r.error.c_str());
-        }
-    std::fflush(stderr);
+        if (r.image && !r.ok) refusals += r.path + ": " + r.error + "\n";
+    std::fputs(refusals.c_str(), stderr);
+    const bool anyRefused = !refusals.empty();
     if (parser.given("json")) std::fputs(reportsAsJson(reports).c_str(), stdout);
     else printSummary(reports, seconds);
     std::fflush(stdout);

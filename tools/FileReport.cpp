@@ -23,33 +23,45 @@ void writeTrace(const char* text, std::size_t length, void* context) {
     std::fwrite(text, 1, length, static_cast<std::FILE*>(context));
 }
 
-// Reads the whole stream; returns an empty string or why it failed.
+// Reads the whole stream straight into `bytes`; returns an empty string or
+// why it failed.
 std::string readAll(std::FILE* in, std::vector<unsigned char>& bytes) {
-    unsigned char buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
-        if (bytes.size() + n > maxFileBytes) return "the file is larger than 2 GiB";
-        bytes.insert(bytes.end(), buffer, buffer + n);
+    std::size_t used = 0;
+    bytes.resize(65536);
+    for (;;) {
+        if (used == bytes.size()) {
+            if (bytes.size() > maxFileBytes) return "the file is larger than 2 GiB";
+            bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(2 * std::uint64_t(bytes.size()), maxFileBytes + 1)));
+        }
+        const std::size_t n = std::fread(bytes.data() + used, 1, bytes.size() - used, in);
+        used += n;
+        if (n == 0 || used < bytes.size()) {
+            if (std::feof(in) || std::ferror(in)) break;
+        }
     }
+    bytes.resize(used);
+    if (used > maxFileBytes) return "the file is larger than 2 GiB";
     return std::ferror(in) ? std::string("cannot read: ") + std::strerror(errno) : std::string();
 }
 
+// Opens and reads the file with as few calls as possible (open, read to
+// the end, close): a tree of thousands of small files is mostly calls.
 std::string readFile(const std::string& path, std::vector<unsigned char>& bytes) {
     if (path == "-") {
         setBinaryMode(stdin);
         return readAll(stdin, bytes);
     }
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) return "is a folder (check walks folders)";
     FileHandle in(std::fopen(path.c_str(), "rb"), std::fclose);
-    if (!in) return std::string("cannot open: ") + std::strerror(errno);
-    // Sized in advance when the size is known, so a large file is one block.
-    const auto size = std::filesystem::file_size(path, ec);
-    if (!ec) {
-        if (size > maxFileBytes) return "the file is larger than 2 GiB";
-        bytes.reserve(static_cast<std::size_t>(size));
+    if (!in) {
+        const int openError = errno;
+        if (std::filesystem::is_directory(path, ec)) return "is a folder (check walks folders)";
+        return std::string("cannot open: ") + std::strerror(openError);
     }
-    return readAll(in.get(), bytes);
+    std::setvbuf(in.get(), nullptr, _IONBF, 0);  // reads go straight into `bytes`
+    const std::string error = readAll(in.get(), bytes);
+    if (!error.empty() && std::filesystem::is_directory(path, ec)) return "is a folder (check walks folders)";
+    return error;
 }
 
 std::string lowerExtension(const std::string& path) {

@@ -6,27 +6,27 @@ namespace tool {
 
 namespace {
 
-nlohmann::json reportObject(const FileReport& r) {
+nlohmann::ordered_json reportObject(const FileReport& r) {
     const ornatex::ImageInfo& info = r.info;
     const bool known = !info.format.empty();
-    nlohmann::json o;
+    nlohmann::ordered_json o;
     o["file"] = r.path;
     o["ok"] = r.ok;
-    o["error"] = r.ok ? nlohmann::json(nullptr) : nlohmann::json(r.error);
-    o["format"] = known ? nlohmann::json(info.format) : nlohmann::json(nullptr);
+    o["error"] = r.ok ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(r.error);
+    o["format"] = known ? nlohmann::ordered_json(info.format) : nlohmann::ordered_json(nullptr);
     o["width"] = info.width;
     o["height"] = info.height;
     o["channels"] = info.channels;
     o["bitsPerChannel"] = info.bitsPerChannel;
-    o["origin"] = known ? nlohmann::json(originName(info.origin)) : nlohmann::json(nullptr);
-    o["compression"] = known ? nlohmann::json(info.compression) : nlohmann::json(nullptr);
+    o["origin"] = known ? nlohmann::ordered_json(originName(info.origin)) : nlohmann::ordered_json(nullptr);
+    o["compression"] = known ? nlohmann::ordered_json(info.compression) : nlohmann::ordered_json(nullptr);
     o["strips"] = info.strips;
     o["rleScanlines"] = info.scanlines;
     o["colorMap"] = info.colorMap;
     o["colorMapLength"] = info.colorMapLength;
     o["fileSize"] = r.fileSize;
     o["image"] = r.image;
-    o["pixelFormat"] = r.ok ? nlohmann::json(r.decodedChannels == 4 ? "rgba" : "rgb") : nlohmann::json(nullptr);
+    o["pixelFormat"] = r.ok ? nlohmann::ordered_json(r.decodedChannels == 4 ? "rgba" : "rgb") : nlohmann::ordered_json(nullptr);
     return o;
 }
 
@@ -51,10 +51,10 @@ std::string reportAsText(const FileReport& r) {
 }
 
 std::string reportsAsJson(const std::vector<FileReport>& reports) {
-    nlohmann::json array = nlohmann::json::array();
+    nlohmann::ordered_json array = nlohmann::ordered_json::array();
     for (const FileReport& r : reports) array.push_back(reportObject(r));
     // Replace bytes that are not UTF-8 (file names can hold any bytes).
-    return array.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    return array.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
 }  // namespace tool

@@ -24,10 +24,8 @@ struct RunResult {
     std::string output;  // standard output
 };
 
-// Runs the tool with the given argument string; standard error is discarded
-// unless the arguments redirect it.
-inline RunResult runTool(const std::string& args) {
-    const std::string command = std::string(ORNATEX_TOOL) + " " + args;
+// Runs a shell command and collects its standard output and exit status.
+inline RunResult runCommand(const std::string& command) {
     RunResult r;
     std::FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) throw std::runtime_error("popen failed");
@@ -38,6 +36,10 @@ inline RunResult runTool(const std::string& args) {
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     return r;
 }
+
+// Runs the tool with the given argument string; standard error goes where
+// the test's own goes unless the arguments redirect it.
+inline RunResult runTool(const std::string& args) { return runCommand(std::string(ORNATEX_TOOL) + " " + args); }
 
 struct Captured {
     int status = -1;

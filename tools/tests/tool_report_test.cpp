@@ -115,6 +115,13 @@ TEST(ToolInfo, VerboseShowsTheLoadersOwnText) {
     EXPECT_EQ(verbose.status, 0);
     EXPECT_EQ(verbose.out.rfind("Byte order: 18761\n", 0), 0u) << verbose.out.substr(0, 200);
     EXPECT_EQ(verbose.err, "");
+    const Captured checked = runCaptured("check -v " + tif);
+    EXPECT_EQ(checked.status, 0);
+    EXPECT_EQ(checked.out.rfind("Byte order: 18761\n", 0), 0u) << checked.out.substr(0, 200);
+    // Writing the image to standard output sends the loaders' text to standard error.
+    const Captured piped = runCaptured("convert -v " + tif + " - >/dev/null");
+    EXPECT_EQ(piped.status, 0);
+    EXPECT_EQ(piped.err.rfind("Byte order: 18761\n", 0), 0u) << piped.err.substr(0, 200);
 }
 
 TEST(ToolInfo, JsonIsOneArrayWithAnObjectPerFile) {
@@ -212,4 +219,14 @@ TEST(ToolCheck, QuietWithoutATerminalAndStrictAboutJobs) {
             << jobs << "\n" << bad.err;
     }
     EXPECT_EQ(runCaptured("check").status, 2);
+}
+
+TEST(ToolCheck, ProgressBarOnATerminal) {
+    if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "no script(1) to make a terminal";
+    const MixedTree tree;
+    // script runs the tool on a pseudo-terminal and copies what it shows.
+    const RunResult r = runCommand("script -qec '" + std::string(ORNATEX_TOOL) + " check " + tree.root + "' /dev/null");
+    EXPECT_NE(r.output.find("\r["), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("/11 files"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("  loaded               5"), std::string::npos) << r.output;
 }
