@@ -1,5 +1,7 @@
 #include <velkin/Win3D.h>
 
+#include <algorithm>
+
 #include <win32/win32.h>
 
 namespace {
@@ -68,7 +70,9 @@ void Win3D::mouseMove(int x, int y, int) {
             const float tx = target->matrix[12], ty = target->matrix[13], tz = target->matrix[14];
             target->translate(-tx, -ty, -tz);
             roll = float((nx - mouseX) * 100.0);
-            scaleFactor = float((ny - mouseY) + 1.0);
+            // A cursor that leaves the window can ask for 0 or less, which
+            // would flatten or mirror the world: keep a small positive floor.
+            scaleFactor = std::max(float((ny - mouseY) + 1.0), minScaleFactor);
             target->scale(scaleFactor, scaleFactor, scaleFactor);
             target->rotate(roll, 0.0f, 0.0f, 1.0f);
             target->translate(tx, ty, tz);

@@ -2,7 +2,7 @@
 // held, as byte flags the frame reads, and lets the mouse move, turn and
 // scale one transform, the target: the right button drags it, the left
 // button turns it about its own origin, both together scale and roll it.
-// Q undoes the mouse's work.
+// Q undoes the mouse's work. One event's scale is at least minScaleFactor.
 #pragma once
 
 #include <corvane/kwEventWindow.h>
@@ -12,6 +12,9 @@ class WindowApp;
 
 class Win3D : public kwEventWindow {
 public:
+    // Smallest scale one both-button event applies.
+    static constexpr float minScaleFactor = 0.05f;
+
     explicit Win3D(WindowApp* owner);
     ~Win3D() override;
 

@@ -10,25 +10,39 @@ void kwTransform::reset() {
     std::memcpy(matrix, identity, sizeof matrix);
 }
 
-void kwTransform::multiply(const float b[16]) {
+namespace {
+
+// out = a * b, column-major, summed in double precision.
+void product(const float a[16], const float b[16], float out[16]) {
     float r[16];
     for (int col = 0; col < 4; ++col)
         for (int row = 0; row < 4; ++row) {
             double sum = 0.0;
-            for (int k = 0; k < 4; ++k) sum += double(matrix[k * 4 + row]) * double(b[col * 4 + k]);
+            for (int k = 0; k < 4; ++k) sum += double(a[k * 4 + row]) * double(b[col * 4 + k]);
             r[col * 4 + row] = float(sum);
         }
-    std::memcpy(matrix, r, sizeof matrix);
+    std::memcpy(out, r, sizeof r);
 }
 
-void kwTransform::translate(float x, float y, float z) {
+}  // namespace
+
+void kwTransform::multiply(const float b[16]) { product(matrix, b, matrix); }
+
+void kwTransform::premultiply(const float a[16]) { product(a, matrix, matrix); }
+
+void kwTransform::translateLocal(float x, float y, float z) {
     const float t[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, x, y, z, 1};
     multiply(t);
 }
 
+void kwTransform::translate(float x, float y, float z) {
+    const float t[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, x, y, z, 1};
+    premultiply(t);
+}
+
 void kwTransform::scale(float x, float y, float z) {
     const float s[16] = {x, 0, 0, 0, 0, y, 0, 0, 0, 0, z, 0, 0, 0, 0, 1};
-    multiply(s);
+    premultiply(s);
 }
 
 void kwTransform::rotate(float angle, float x, float y, float z) {
@@ -42,5 +56,5 @@ void kwTransform::rotate(float angle, float x, float y, float z) {
         float(t * ax * ay - s * az), float(t * ay * ay + c),      float(t * ay * az + s * ax), 0,
         float(t * ax * az + s * ay), float(t * ay * az - s * ax), float(t * az * az + c),      0,
         0,                           0,                           0,                           1};
-    multiply(r);
+    premultiply(r);
 }

@@ -115,11 +115,13 @@ void Interceptor::advance(double seconds) {
     const float y = clampf(float(matrix[13] + std::sin(p) * distance), minHeight, maxHeight);
     const float z = float(matrix[14] - std::cos(h) * std::cos(p) * distance);
 
+    // translate * rotY(heading) * rotX(pitch) * rotZ(bank): operations
+    // compose in the parent's frame, so the bank comes first.
     reset();
-    translate(x, y, z);
-    rotate(float(heading), 0, 1, 0);
-    rotate(float(pitch), 1, 0, 0);
     rotate(float(bank), 0, 0, 1);
+    rotate(float(pitch), 1, 0, 0);
+    rotate(float(heading), 0, 1, 0);
+    translate(x, y, z);
     transformDirty = 1;
     makeParentBoundary();
 }
@@ -140,7 +142,7 @@ void Interceptor::missileFire(int launcher) {
     // coordinates of the aircraft's parent, where the missile will hang.
     kwTransform launch;
     for (int i = 0; i < 16; ++i) launch.matrix[i] = matrix[i];
-    launch.translate(0.0f, 0.0f, -noseOffset);
+    launch.translateLocal(0.0f, 0.0f, -noseOffset);
     kwNode* mesh = missileMeshHolder->children.count ? missileMeshHolder->children.data[0] : nullptr;
     pending.add(new Missile(launch, mesh, std::max(0.0f, speed * speedUnit) + missileSpeed, missileLifetime));
     ++missilesLaunched;

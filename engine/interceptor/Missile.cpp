@@ -21,7 +21,7 @@ void Missile::advance(double seconds) {
     if (ended || !(seconds > 0.0) || !std::isfinite(seconds)) return;
     const double step = std::min(seconds, double(lifetime) - age);
     if (step > 0.0) {
-        translate(0.0f, 0.0f, float(-double(speed) * step));
+        translateLocal(0.0f, 0.0f, float(-double(speed) * step));
         transformDirty = 1;
         makeParentBoundary();
     }

@@ -1,9 +1,10 @@
-// Win3D: key flags, and the mouse's move, turn and scale-roll arithmetic
-// checked against the target's matrix.
+// Win3D: key flags, and what the mouse's move, turn and scale-roll do to
+// where the target puts points.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+#include <corvane/kwVec3.h>
 #include <corvane/kwWindowScript.h>
 #include <win32/win32.h>
 #include <velkin/Win3D.h>
@@ -11,6 +12,18 @@
 #include "ScriptedApp.h"
 
 namespace {
+
+kwVec3 apply(const kwTransform& t, float x, float y, float z) {
+    const float* m = t.matrix;
+    return kwVec3(m[0] * x + m[4] * y + m[8] * z + m[12], m[1] * x + m[5] * y + m[9] * z + m[13],
+                  m[2] * x + m[6] * y + m[10] * z + m[14]);
+}
+
+void expectPoint(const kwVec3& p, float x, float y, float z) {
+    EXPECT_NEAR(p.x, x, 1e-5);
+    EXPECT_NEAR(p.y, y, 1e-5);
+    EXPECT_NEAR(p.z, z, 1e-5);
+}
 
 struct WindowTest : testing::Test {
     kwWindowScript script;
@@ -97,35 +110,44 @@ TEST_F(WindowTest, NoButtonOnlyRecordsThePosition) {
 
 TEST_F(WindowTest, LeftButtonTurnsAboutTheTargetsOwnOrigin) {
     window.target = &target;
+    target.rotate(20, 1, 0, 0);
     target.translate(2, 3, 4);
     window.mouseMove(0, 0, 0);
     buttons(true, false);
-    // Across the whole width: 100 about y.
-    window.mouseMove(500, 0, 0);
-    EXPECT_FLOAT_EQ(window.angleY, 100.0f);
-    EXPECT_FLOAT_EQ(window.angleX, 0.0f);
-    kwTransform expected;
-    expected.translate(2, 3, 4);
-    expected.translate(-2, -3, -4);
-    expected.rotate(0, 1, 0, 0);
-    expected.rotate(100, 0, 1, 0);
-    expected.translate(2, 3, 4);
-    expectMatrix(expected);
-    // Down the whole height: 100 about x, read from the matrix as it is now.
-    const float tx = target.matrix[12], ty = target.matrix[13], tz = target.matrix[14];
-    window.mouseMove(500, 500, 0);
+    // Across 90% of the width: 90 about y; the origin stays where it was.
+    window.mouseMove(450, 0, 0);
+    EXPECT_FLOAT_EQ(window.angleY, 90.0f);
+    EXPECT_EQ(window.angleX, 0.0f);
+    expectPoint(apply(target, 0, 0, 0), 2, 3, 4);
+    // The target's own z axis was tilted 20 about x; a quarter turn about
+    // the parent's y carries its horizontal part from +z to +x.
+    const kwVec3 z = apply(target, 0, 0, 1);
+    EXPECT_NEAR(z.x - 2, std::cos(20 * 3.14159265 / 180), 1e-5);
+    EXPECT_NEAR(z.y - 3, -std::sin(20 * 3.14159265 / 180), 1e-5);
+    EXPECT_NEAR(z.z - 4, 0, 1e-5);
+    // Down the whole height: 100 about x, and still about the own origin.
+    window.mouseMove(450, 500, 0);
     EXPECT_FLOAT_EQ(window.angleX, 100.0f);
-    EXPECT_FLOAT_EQ(window.angleY, 0.0f);
-    expected.translate(-tx, -ty, -tz);
-    expected.rotate(100, 1, 0, 0);
-    expected.rotate(0, 0, 1, 0);
-    expected.translate(tx, ty, tz);
-    expectMatrix(expected);
+    EXPECT_NEAR(window.angleY, 0.0f, 1e-5);
+    expectPoint(apply(target, 0, 0, 0), 2, 3, 4);
 }
 
-TEST_F(WindowTest, BothButtonsScaleAndRollButNeverMoveOrTurn) {
+TEST_F(WindowTest, AMoveAfterATurnGoesTheWayTheCursorWent) {
     window.target = &target;
     target.translate(1, 0, 0);
+    window.mouseMove(0, 250, 0);
+    buttons(true, false);
+    window.mouseMove(450, 250, 0);  // a quarter turn about y
+    buttons(false, true);
+    window.mouseMove(500, 250, 0);  // right by a tenth of the width
+    expectPoint(apply(target, 0, 0, 0), 1.1f, 0, 0);
+    window.mouseMove(500, 200, 0);  // up by a tenth of the height
+    expectPoint(apply(target, 0, 0, 0), 1.1f, 0.1f, 0);
+}
+
+TEST_F(WindowTest, BothButtonsScaleAndRollAboutTheOwnOriginButNeverMoveOrTurn) {
+    window.target = &target;
+    target.translate(1, 2, 0);
     window.mouseMove(100, 100, 0);
     buttons(true, true);
     window.mouseMove(100, 150, 0);  // down by a tenth of the height
@@ -133,28 +155,38 @@ TEST_F(WindowTest, BothButtonsScaleAndRollButNeverMoveOrTurn) {
     EXPECT_NEAR(window.roll, 0.0f, 1e-5);
     EXPECT_EQ(window.angleX, 0.0f);
     EXPECT_EQ(window.moveX, 0.0f);
-    kwTransform expected;
-    expected.translate(1, 0, 0);
-    expected.translate(-1, 0, 0);
-    expected.scale(window.scaleFactor, window.scaleFactor, window.scaleFactor);
-    expected.rotate(window.roll, 0, 0, 1);
-    expected.translate(1, 0, 0);
-    expectMatrix(expected);
+    expectPoint(apply(target, 0, 0, 0), 1, 2, 0);
+    expectPoint(apply(target, 1, 0, 0), 2.1f, 2, 0);
 
-    const float tx = target.matrix[12], ty = target.matrix[13], tz = target.matrix[14];
     window.mouseMove(150, 100, 0);  // up by a tenth, right by a tenth
     EXPECT_FLOAT_EQ(window.scaleFactor, 0.9f);
     EXPECT_FLOAT_EQ(window.roll, 10.0f);
-    expected.translate(-tx, -ty, -tz);
-    expected.scale(window.scaleFactor, window.scaleFactor, window.scaleFactor);
-    expected.rotate(window.roll, 0, 0, 1);
-    expected.translate(tx, ty, tz);
-    expectMatrix(expected);
+    expectPoint(apply(target, 0, 0, 0), 1, 2, 0);
+    // The x axis: 1.1 x 0.9 long, rolled 10 degrees toward +y.
+    const double length = 1.1 * 0.9, angle = 10 * 3.14159265 / 180;
+    expectPoint(apply(target, 1, 0, 0), float(1 + length * std::cos(angle)), float(2 + length * std::sin(angle)), 0);
+    expectPoint(apply(target, 0, 0, 1), 1, 2, float(length));
+
     // Within the window one event's factor lies between 0 and 2.
     window.mouseMove(150, 0, 0);
     EXPECT_GT(window.scaleFactor, 0.0f);
     window.mouseMove(150, 499, 0);
     EXPECT_LT(window.scaleFactor, 2.0f);
+}
+
+TEST_F(WindowTest, ACursorFarAboveTheWindowScalesByTheSmallPositiveMinimum) {
+    window.target = &target;
+    window.mouseMove(100, 450, 0);
+    buttons(true, true);
+    window.mouseMove(100, -100, 0);  // asks for (-0.2 - 0.9) + 1 = -0.1
+    EXPECT_EQ(window.scaleFactor, Win3D::minScaleFactor);
+    EXPECT_GT(Win3D::minScaleFactor, 0.0f);
+    // Still a proper, unmirrored scale: the z axis keeps its direction.
+    expectPoint(apply(target, 0, 0, 1), 0, 0, Win3D::minScaleFactor);
+    window.mouseMove(100, -600, 0);  // asks for exactly 0
+    EXPECT_EQ(window.scaleFactor, Win3D::minScaleFactor);
+    for (int i = 0; i < 16; ++i) EXPECT_TRUE(std::isfinite(target.matrix[i]));
+    expectPoint(apply(target, 0, 0, 1), 0, 0, Win3D::minScaleFactor * Win3D::minScaleFactor);
 }
 
 TEST_F(WindowTest, MouseMessagesSetTheButtonsBeforeTheHandlerRuns) {

@@ -165,28 +165,65 @@ TEST(PrimitiveContract, OwnsHandedOverArraysAndReplacesThem) {
     delete q;
 }
 
-TEST(TransformContract, ComposesOnTheRightLikeOpenGL) {
+// Where the transform takes a point: the geometric outcome, independent of
+// how the matrix is built.
+kwVec3 apply(const kwTransform& t, float x, float y, float z) {
+    const float* m = t.matrix;
+    return kwVec3(m[0] * x + m[4] * y + m[8] * z + m[12], m[1] * x + m[5] * y + m[9] * z + m[13],
+                  m[2] * x + m[6] * y + m[10] * z + m[14]);
+}
+
+void expectPoint(const kwVec3& p, float x, float y, float z) {
+    EXPECT_NEAR(p.x, x, 1e-5);
+    EXPECT_NEAR(p.y, y, 1e-5);
+    EXPECT_NEAR(p.z, z, 1e-5);
+}
+
+TEST(TransformContract, EachOperationAppliesAfterWhatTheMatrixAlreadyDoes) {
     kwTransform t;
     t.translate(1, 2, 3);
     EXPECT_FLOAT_EQ(t.matrix[12], 1);
     EXPECT_FLOAT_EQ(t.matrix[13], 2);
     EXPECT_FLOAT_EQ(t.matrix[14], 3);
 
-    // translate then scale: the scale applies to points first, so the
-    // translation stays as it was.
+    // A scale after a move scales the move too: about the parent's origin.
     t.scale(2, 2, 2);
-    EXPECT_FLOAT_EQ(t.matrix[12], 1);
-    EXPECT_FLOAT_EQ(t.matrix[0], 2);
+    expectPoint(apply(t, 0, 0, 0), 2, 4, 6);
+    expectPoint(apply(t, 1, 0, 0), 4, 4, 6);
 
-    // rotate 90 degrees about z, then translate along x: moves along +y.
+    // A quarter turn about z after a move along x carries the node to +y.
     kwTransform r;
-    r.rotate(90, 0, 0, 1);
     r.translate(1, 0, 0);
-    EXPECT_NEAR(r.matrix[12], 0, 1e-6);
-    EXPECT_NEAR(r.matrix[13], 1, 1e-6);
+    r.rotate(90, 0, 0, 1);
+    expectPoint(apply(r, 0, 0, 0), 0, 1, 0);
+    expectPoint(apply(r, 1, 0, 0), 0, 2, 0);
+
+    // A move after a turn goes along the parent's axes...
+    kwTransform m;
+    m.rotate(90, 0, 0, 1);
+    m.translate(1, 0, 0);
+    expectPoint(apply(m, 0, 0, 0), 1, 0, 0);
+    expectPoint(apply(m, 1, 0, 0), 1, 1, 0);
+    // ...and translateLocal along the node's own, turned ones.
+    m.translateLocal(1, 0, 0);
+    expectPoint(apply(m, 0, 0, 0), 1, 1, 0);
 
     r.reset();
     for (int i = 0; i < 16; ++i) EXPECT_EQ(r.matrix[i], (i % 5 == 0) ? 1.0f : 0.0f);
+}
+
+TEST(TransformContract, TurningAndScalingBetweenOppositeMovesPivotsOnTheOwnOrigin) {
+    kwTransform t;
+    t.rotate(30, 1, 0, 0);
+    t.translate(4, -2, 7);
+    // The window's turn: translate(-t), rotate, translate(t).
+    t.translate(-4, 2, -7);
+    t.rotate(90, 0, 1, 0);
+    t.scale(3, 3, 3);
+    t.translate(4, -2, 7);
+    expectPoint(apply(t, 0, 0, 0), 4, -2, 7);
+    // The node's own x axis: turned by 90 about y to -z, scaled by 3.
+    expectPoint(apply(t, 1, 0, 0), 4, -2, 4);
 }
 
 TEST(TextureContract, CopiesThePixelsDuringTheCall) {

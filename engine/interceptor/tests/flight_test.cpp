@@ -107,8 +107,8 @@ TEST(Interceptor, PositionIsInSceneCoordinates) {
     Interceptor* a = new Interceptor;
     world.addChild(a);
     a->translate(0, 1, 0);
-    world.translate(5, 0, 0);
     world.scale(2, 2, 2);
+    world.translate(5, 0, 0);
     const kwVec3 p = position(*a);
     EXPECT_FLOAT_EQ(p.x, 5.0f);
     EXPECT_FLOAT_EQ(p.y, 2.0f);

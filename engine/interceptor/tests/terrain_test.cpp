@@ -65,8 +65,8 @@ TEST(ParametricTerrain, FollowsTheViewerThroughTheWorldTransform) {
     kwTransformNode world;
     ParametricTerrain* t = new ParametricTerrain;
     world.addChild(t);
-    world.translate(-16.0f, 0.0f, 0.0f);
     world.scale(0.5f, 0.5f, 0.5f);
+    world.translate(-16.0f, 0.0f, 0.0f);
     // A viewer at scene x = 0 stands above world x = 32.
     t->setCurrentPos(kwVec3(0.0f, 4.0f, 1.0f));
     EXPECT_EQ(t->getCenterPos().x, 32.0f);
