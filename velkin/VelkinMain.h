@@ -1,6 +1,7 @@
 // The program's body, callable in-process: creates the application, runs
 // its frame loop, destroys it, and reports text exceptions thrown by the
-// engine as "Exception: <text>". Always returns 0.
+// engine as "Exception: <text>"; on that path the application is not
+// destroyed. Always returns 0.
 #pragma once
 
 class WindowApp;

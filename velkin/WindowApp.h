@@ -7,6 +7,7 @@
 
 #include <corvane/kwScene.h>
 #include <corvane/kwTransformNode.h>
+#include <corvane/kwVec3.h>
 #include <interceptor/Interceptor.h>
 #include <interceptor/ParametricTerrain.h>
 #include <tovik/kwTimer.h>
@@ -18,8 +19,10 @@ public:
     // aircraft and the terrain under the world, three material states, the
     // spot light and the camera above the aircraft.
     WindowApp();
-    // Deletes the scene (and with it everything hung under it), then the window.
-    ~WindowApp();
+    // Deletes the scene (and with it everything hung under it), then the
+    // window. Not noexcept: the engine's char* text thrown while they are
+    // deleted reaches main's handler (the window is deleted either way).
+    ~WindowApp() noexcept(false);
 
     // Frames until the window is closed.
     virtual void run();
@@ -29,6 +32,12 @@ public:
     void updateControls();
     // Fires and hangs the fired missiles under the world.
     void fireMissiles();
+
+    // Puts the camera above the aircraft, looking down at it; returns the
+    // aircraft's position in scene coordinates.
+    kwVec3 placeCamera();
+    // Prints the two statistics lines and starts the next period.
+    void report();
 
     kwTimer timer;
     Win3D* window;

@@ -7,7 +7,7 @@ kwNode::kwNode() = default;
 // A node owns its subtree: each child loses this parent and is deleted when
 // it has no parent left. A node deleted while it still has parents first
 // takes itself out of their child arrays, so no parent keeps a dangling pointer.
-kwNode::~kwNode() {
+kwNode::~kwNode() noexcept(false) {
     while (parents.count) parents.sentinel.next->parent->removeChild(this);
     while (children.count) {
         kwNode* child = children.data[children.count - 1];

@@ -52,7 +52,10 @@ public:
     virtual void makeBoundary();                 // recompute the bounding volume
     virtual void makeParentBoundary();           // mark every ancestor's boundary dirty
     virtual bool isTransformNode() const;        // false unless the node carries a matrix
-    virtual ~kwNode();
+    // May carry the engine's char* text out of a node's destruction (the
+    // engine reports fatal errors so, even there), so it is not noexcept:
+    // the text reaches the program's handler instead of ending the program.
+    virtual ~kwNode() noexcept(false);
     virtual void traverse(kwContext* context);   // draw this node and its subtree
     virtual void postDraw(kwContext* context);   // undo what traverse applied
     virtual void update(kwContext* context);     // per-frame update of the subtree

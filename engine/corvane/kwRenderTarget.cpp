@@ -1,7 +1,7 @@
 #include <corvane/kwRenderTarget.h>
 
 kwRenderTarget::kwRenderTarget(int w, int h) : width(w), height(h) {}
-kwRenderTarget::~kwRenderTarget() = default;
+kwRenderTarget::~kwRenderTarget() noexcept(false) {}
 
 // A bare target has nothing to draw into; windows override these.
 void kwRenderTarget::clear() {}

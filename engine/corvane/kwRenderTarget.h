@@ -26,7 +26,9 @@ public:
     // the target has nothing to draw into (a scripted window): callers then
     // skip every drawing call.
     virtual bool current();
-    virtual ~kwRenderTarget();
+    // Not noexcept, as node destructors: a window's destruction may carry
+    // the engine's char* text to the program's handler.
+    virtual ~kwRenderTarget() noexcept(false);
 
     // The rendering context that draws into this target. Never null: a target
     // that cannot draw hands out a context whose hooks do nothing, so the

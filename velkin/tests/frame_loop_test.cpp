@@ -115,6 +115,58 @@ TEST(Entry, ReportsTheEnginesTextExceptionAndReturnsZero) {
     EXPECT_TRUE(std::regex_match(out, std::regex("Exception: cannot start SDL video: [^\n]+\n"))) << out;
 }
 
+// Engine nodes that report a fatal error as the engine does: char* text.
+char updateText[] = "update failed";
+char destroyText[] = "teardown failed";
+
+struct FailsToUpdate : kwNode {
+    void update(kwContext*) override { throw updateText; }
+};
+
+struct FailsToGo : kwNode {
+    ~FailsToGo() noexcept(false) override { throw destroyText; }
+};
+
+TEST(Entry, TextFromTheFrameLoopIsReportedAndTheApplicationIsNotDestroyed) {
+    kwWindowScript script;
+    script.closeAfter(5);
+    ScriptScope scope(script);
+    static WindowApp* created;
+    created = nullptr;
+    testing::internal::CaptureStdout();
+    const int status = velkinMain([] {
+        created = new WindowApp();
+        created->world->addChild(new FailsToUpdate);
+        return created;
+    });
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Exception: update failed\n");
+    EXPECT_EQ(status, 0);
+    ASSERT_EQ(application, created) << "left as it was";
+    EXPECT_EQ(created->window->isOpen, 1) << "its window is still there";
+    EXPECT_EQ(created->world->children.count, 3u);
+    delete created;
+    application = nullptr;
+}
+
+TEST(Entry, TextThrownWhileDestroyingReachesTheHandler) {
+    kwWindowScript script;
+    script.closeAfter(2);
+    ScriptScope scope(script);
+    testing::internal::CaptureStdout();
+    const int status = velkinMain([] {
+        WindowApp* app = new WindowApp();
+        // First under the scene, so it goes last, after the world.
+        app->scene->removeChild(app->world);
+        app->scene->addChild(new FailsToGo);
+        app->scene->addChild(app->world);
+        return app;
+    });
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Exception: teardown failed\n");
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(application, nullptr);
+    // The sanitizers' leak check shows the window went too.
+}
+
 TEST(Entry, ReportsConstTextExceptionsToo) {
     testing::internal::CaptureStdout();
     EXPECT_EQ(velkinMain([]() -> WindowApp* { throw static_cast<const char*>("no aircraft"); }), 0);
