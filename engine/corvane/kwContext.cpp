@@ -6,4 +6,4 @@ void kwContext::popTransform() {}
 void kwContext::pushState(const kwState&) {}
 void kwContext::popState() {}
 void kwContext::drawPrimitive(const Primitive&) {}
-void kwContext::beginFrame(const float*, const float*, bool) {}
+void kwContext::beginFrame(const float*, const float*, const kwScene&) {}

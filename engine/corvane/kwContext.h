@@ -5,6 +5,7 @@
 
 #include <corvane/corvaneExport.h>
 
+class kwScene;
 class kwState;
 class kwTransform;
 class Primitive;
@@ -23,6 +24,7 @@ public:
     // Draws a primitive's arrays with the state and transform in force.
     virtual void drawPrimitive(const Primitive& primitive);
     // Starts a frame's draw traversal with the camera's projection and view
-    // (column-major matrices); `headlight` adds a light shining along the view.
-    virtual void beginFrame(const float projection[16], const float view[16], bool headlight);
+    // (column-major matrices) and the scene's own lighting: its ambient term
+    // and sky, and its headlight when it has one.
+    virtual void beginFrame(const float projection[16], const float view[16], const kwScene& scene);
 };

@@ -12,6 +12,7 @@
 #include <corvane/Primitive.h>
 #include <corvane/kwLight.h>
 #include <corvane/kwMaterial.h>
+#include <corvane/kwScene.h>
 #include <corvane/kwSpotLight.h>
 #include <corvane/kwState.h>
 #include <corvane/kwTexture.h>
@@ -121,7 +122,7 @@ void kwGLRenderer::deleteForgotten() {
     }
 }
 
-void kwGLRenderer::beginFrame(const float projection[16], const float view[16], bool headlight) {
+void kwGLRenderer::beginFrame(const float projection[16], const float view[16], const kwScene& scene) {
     deleteForgotten();
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
@@ -138,7 +139,8 @@ void kwGLRenderer::beginFrame(const float projection[16], const float view[16], 
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     lightsInUse = 0;
-    if (headlight) {
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, &scene.getAmbient().x);
+    if (scene.hasHeadlight()) {
         // In eye coordinates: from the camera, along its view.
         const GLfloat position[4] = {0.0f, 0.0f, 1.0f, 0.0f};
         const GLfloat white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
@@ -152,6 +154,22 @@ void kwGLRenderer::beginFrame(const float projection[16], const float view[16], 
         lightsInUse = 1;
     }
     glLoadMatrixf(view);
+    const kwVec3& sky = scene.getSky();
+    if ((sky.x > 0.0f || sky.y > 0.0f || sky.z > 0.0f) && lightsInUse < maxLights) {
+        // A directional light in the scene root's coordinates, diffuse only:
+        // a highlight from it would wash every face that looks up white.
+        const GLenum id = GLenum(GL_LIGHT0 + lightsInUse++);
+        const kwVec3& from = scene.getSkyDirection();
+        const GLfloat position[4] = {from.x, from.y, from.z, 0.0f};
+        const GLfloat colour[4] = {sky.x, sky.y, sky.z, 1.0f};
+        const GLfloat black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+        glLightfv(id, GL_POSITION, position);
+        glLightfv(id, GL_AMBIENT, black);
+        glLightfv(id, GL_DIFFUSE, colour);
+        glLightfv(id, GL_SPECULAR, black);
+        glLightf(id, GL_SPOT_CUTOFF, 180.0f);
+        glEnable(id);
+    }
 
     states.clear();
     material = nullptr;

@@ -52,10 +52,10 @@ public:
     ~kwGLRenderer() override;
 
     // Sets the fixed state every frame relies on (depth test, lighting,
-    // normalisation of normals) and loads the matrices: projection, then view
-    // as the modelview. Deletes GL objects of primitives and textures that
+    // normalisation of normals), the scene's ambient light, sky and headlight,
+    // and loads the matrices: projection, then view as the modelview. Deletes GL objects of primitives and textures that
     // were destroyed since the last frame.
-    void beginFrame(const float projection[16], const float view[16], bool headlight) override;
+    void beginFrame(const float projection[16], const float view[16], const kwScene& scene) override;
 
     void pushTransform(const kwTransform& transform) override;
     void popTransform() override;

@@ -19,6 +19,6 @@ void kwScene::render(kwRenderTarget* target) {
     float projection[16], view[16];
     camera->getProjectionMatrix(target->width, target->height, projection);
     camera->getViewMatrix(view);
-    context->beginFrame(projection, view, headlight);
+    context->beginFrame(projection, view, *this);
     traverse(context);
 }

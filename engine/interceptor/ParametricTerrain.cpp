@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include <interceptor/Interceptor.h>
 #include <interceptor/SceneCoordinates.h>
 
 namespace {
@@ -11,20 +12,37 @@ constexpr unsigned vertexCount = unsigned(ParametricTerrain::gridSize * Parametr
 constexpr unsigned indexCount = unsigned(cells * cells * 6);
 static_assert(vertexCount <= 65536, "grid indices must fit in 16 bits");
 
-// The height function and its partial derivatives.
-double h(double x, double z) {
-    return -1.5 + 0.7 * std::sin(0.31 * x) * std::cos(0.27 * z) + 0.4 * std::sin(0.83 * x + 0.61 * z);
-}
-double dhdx(double x, double z) {
-    return 0.7 * 0.31 * std::cos(0.31 * x) * std::cos(0.27 * z) + 0.4 * 0.83 * std::cos(0.83 * x + 0.61 * z);
-}
-double dhdz(double x, double z) {
-    return -0.7 * 0.27 * std::sin(0.31 * x) * std::sin(0.27 * z) + 0.4 * 0.61 * std::cos(0.83 * x + 0.61 * z);
+// The height field: h(x, z) = -1.5 + a sin(kx x) cos(kz z) + b sin(px x + pz z).
+constexpr double a = 0.7, kx = 0.31, kz = 0.27;
+constexpr double b = 0.4, px = 0.83, pz = 0.61;
+
+double height(double x, double z) { return -1.5 + a * std::sin(kx * x) * std::cos(kz * z) + b * std::sin(px * x + pz * z); }
+
+// The factors of one grid column (x) or row (z) of the height field, shared
+// by every vertex on it.
+struct Wave {
+    double sine, cosine;
+};
+
+double latticeCoordinate(long long index) { return double(index) * double(ParametricTerrain::gridSpacing); }
+
+long long latticeIndex(float centre) {
+    // Tile centres are whole multiples of the tile size, a whole number of cells.
+    return std::llround(double(centre) / double(ParametricTerrain::gridSpacing));
 }
 
 }  // namespace
 
-float ParametricTerrain::heightAt(float x, float z) { return float(h(x, z)); }
+// The corner of a square view with a 60 degree field of view (tan 30 =
+// 0.57735) from viewAbove over the ceiling down to the lowest ground, plus
+// the half-diagonal of a tile.
+static_assert(ParametricTerrain::coverage() >=
+                  (Interceptor::maxHeight + ParametricTerrain::viewAbove - ParametricTerrain::lowest) * 0.57736f *
+                          1.41422f +
+                      ParametricTerrain::terrainTileSize * 0.70711f,
+              "the block must cover the view at the ceiling");
+
+float ParametricTerrain::heightAt(float x, float z) { return float(height(x, z)); }
 
 ParametricTerrain::ParametricTerrain()
     : TileTerrain(terrainTileSize),
@@ -35,12 +53,12 @@ ParametricTerrain::ParametricTerrain()
     unsigned k = 0;
     for (int j = 0; j < cells; ++j)
         for (int i = 0; i < cells; ++i) {
-            const unsigned short a = static_cast<unsigned short>(j * gridSize + i);
-            const unsigned short b = static_cast<unsigned short>(a + 1);
-            const unsigned short c = static_cast<unsigned short>(a + gridSize);
-            const unsigned short d = static_cast<unsigned short>(c + 1);
-            indices[k++] = a; indices[k++] = c; indices[k++] = b;
-            indices[k++] = b; indices[k++] = c; indices[k++] = d;
+            const unsigned short a0 = static_cast<unsigned short>(j * gridSize + i);
+            const unsigned short b0 = static_cast<unsigned short>(a0 + 1);
+            const unsigned short c0 = static_cast<unsigned short>(a0 + gridSize);
+            const unsigned short d0 = static_cast<unsigned short>(c0 + 1);
+            indices[k++] = a0; indices[k++] = c0; indices[k++] = b0;
+            indices[k++] = b0; indices[k++] = c0; indices[k++] = d0;
         }
     mesh->drawMode = 4;
     rebuild();
@@ -52,17 +70,33 @@ ParametricTerrain::~ParametricTerrain() = default;  // the mesh, a child, owns t
 void ParametricTerrain::tileChanged() { dirty = true; }
 
 void ParametricTerrain::rebuild() {
-    const double x0 = double(centerPos.x) - cells / 2 * double(gridSpacing);
-    const double z0 = double(centerPos.y) - cells / 2 * double(gridSpacing);
-    for (int j = 0; j < gridSize; ++j)
-        for (int i = 0; i < gridSize; ++i) {
-            const double x = x0 + i * double(gridSpacing), z = z0 + j * double(gridSpacing);
+    // Lattice indices of the first column and row: the block's corner.
+    const long long i0 = latticeIndex(centerPos.x) - cells / 2;
+    const long long j0 = latticeIndex(centerPos.y) - cells / 2;
+    Wave column[gridSize], row[gridSize];
+    for (int i = 0; i < gridSize; ++i) {
+        const double x = latticeCoordinate(i0 + i);
+        column[i] = {std::sin(kx * x), std::cos(kx * x)};
+    }
+    for (int j = 0; j < gridSize; ++j) {
+        const double z = latticeCoordinate(j0 + j);
+        row[j] = {std::sin(kz * z), std::cos(kz * z)};
+    }
+    vertexN3V3* v = vertices;
+    for (int j = 0; j < gridSize; ++j) {
+        const double z = latticeCoordinate(j0 + j);
+        for (int i = 0; i < gridSize; ++i, ++v) {
+            const double x = latticeCoordinate(i0 + i);
+            const double phase = px * x + pz * z;
+            const double sp = std::sin(phase), cp = std::cos(phase);
+            const double y = -1.5 + a * column[i].sine * row[j].cosine + b * sp;
             // Normal of the surface y = h(x, z): (-dh/dx, 1, -dh/dz), normalised.
-            const double nx = -dhdx(x, z), nz = -dhdz(x, z);
+            const double nx = -(a * kx * column[i].cosine * row[j].cosine + b * px * cp);
+            const double nz = -(-a * kz * column[i].sine * row[j].sine + b * pz * cp);
             const double len = std::sqrt(nx * nx + 1.0 + nz * nz);
-            vertices[j * gridSize + i] =
-                vertexN3V3{float(nx / len), float(1.0 / len), float(nz / len), float(x), float(h(x, z)), float(z)};
+            *v = vertexN3V3{float(nx / len), float(1.0 / len), float(nz / len), float(x), float(y), float(z)};
         }
+    }
     // Same arrays again: the primitive keeps them and uploads them anew.
     mesh->addCoordArray(vertices, indices, vertexCount, indexCount);
     mesh->boundaryDirty = 1;
@@ -78,6 +112,8 @@ void ParametricTerrain::positionChanged() {
 }
 
 void ParametricTerrain::update(kwContext* context) {
+    // The transforms above may have changed since the position was given.
+    positionChanged();
     if (dirty) rebuild();
     TileTerrain::update(context);
 }

@@ -137,14 +137,54 @@ TEST_F(Render, SpotLightShowsBlueGroundAndRedAircraftWithShading) {
     EXPECT_GT(bottom.b, top.b + 20);
 }
 
-TEST_F(Render, WithoutALightTheGroundIsNearlyBlack) {
+TEST_F(Render, WithTheSkyOffAndNoLightTheGroundIsNearlyBlack) {
     auto* ground = new Square(60, 0);
     ground->state = materialState(0.1f, 0.1f, 0.8f);
     world->addChild(ground);
+    scene->setSky(0, 0, 0);
     window->setClearColor(1, 1, 1, 1);  // white background: the ground must cover it
     frame();
     const Rgb c = at(100, 100);
     EXPECT_LT(c.r + c.g + c.b, 40);
+}
+
+// Far beyond the spot light's reach, and above it, where it lights no face
+// the camera sees: the sky still shows each material's colour and the relief.
+TEST_F(Render, TheSkyShowsColourAndReliefWhereThePlacedLightDoesNotReach) {
+    light();
+    const float far = 2000.0f;
+    auto* ground = new Square(60, 0, 30);
+    ground->state = materialState(0.1f, 0.1f, 0.8f);
+    auto* slope = new kwTransformNode;  // a strip of ground tilted 30 degrees about z
+    slope->rotate(30, 0, 0, 1);
+    slope->translate(far + 12, 0.5f, 0);
+    slope->addChild(new Square(6, 0, 2));
+    slope->state = materialState(0.1f, 0.1f, 0.8f);
+    auto* aircraft = new kwTransformNode;  // above the light's height of 20
+    aircraft->translate(far, 30, 0);
+    aircraft->state = materialState(0.8f, 0.1f, 0.1f);
+    aircraft->addChild(new Square(6, 0, 2));
+    auto* groundPlace = new kwTransformNode;
+    groundPlace->translate(far, 0, 0);
+    groundPlace->addChild(ground);
+    world->addChild(groundPlace);
+    world->addChild(slope);
+    world->addChild(aircraft);
+    scene->getCamera()->setPos(far, 50, 0);
+    scene->getCamera()->lookAt(far, 30, 0);
+    frame();
+
+    const Rgb red = at(100, 100);
+    EXPECT_GT(red.r, 60);
+    EXPECT_GT(red.r, 3 * red.g);
+    EXPECT_GT(red.r, 3 * red.b);
+    const Rgb flat = at(30, 30), tilted = at(141, 100);
+    for (const Rgb& c : {flat, tilted}) {
+        EXPECT_GT(c.b, 60);
+        EXPECT_GT(c.b, 2 * c.r);
+        EXPECT_GT(c.b, 2 * c.g);
+    }
+    EXPECT_GT(std::abs(flat.b - tilted.b), 10) << "a slope shades differently from flat ground";
 }
 
 TEST_F(Render, ChangedArraysAreUploadedAgainAndDestroyedOnesLetGo) {

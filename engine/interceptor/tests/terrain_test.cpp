@@ -104,3 +104,84 @@ TEST(Ground, RefusesANonPositiveSize) {
 }
 
 }  // namespace
+
+namespace {
+
+// The vertex record at plane point (x, z) of the terrain's grid, if the grid holds it.
+const float* vertexAt(const ParametricTerrain& t, float x, float z) {
+    const float* v = t.getMesh()->getVertexData();
+    for (unsigned i = 0; i < t.getMesh()->getVertexCount(); ++i)
+        if (v[i * 6 + 3] == x && v[i * 6 + 5] == z) return v + i * 6;
+    return nullptr;
+}
+
+TEST(ParametricTerrain, APlaceLooksTheSameFromWhicheverTileItWasBuilt) {
+    ParametricTerrain near, far;
+    far.setCurrentPos(kwVec3(17.0f, -9.0f, 5.0f));
+    far.update(nullptr);
+    ASSERT_EQ(far.getCenterPos().x, 16.0f);
+    ASSERT_EQ(far.getCenterPos().y, -8.0f);
+    // Both grids hold the lattice points from (-36, -52) to (52, 44).
+    int shared = 0;
+    for (float x = -36.0f; x <= 52.0f; x += ParametricTerrain::gridSpacing)
+        for (float z = -52.0f; z <= 44.0f; z += ParametricTerrain::gridSpacing) {
+            const float* a = vertexAt(near, x, z);
+            const float* b = vertexAt(far, x, z);
+            ASSERT_TRUE(a && b) << x << ", " << z;
+            for (int k = 0; k < 6; ++k) ASSERT_EQ(a[k], b[k]) << x << ", " << z << " field " << k;
+            ++shared;
+        }
+    EXPECT_EQ(shared, 45 * 49);
+}
+
+// The corner of what a camera 20 above an aircraft at the ceiling (30) sees
+// of ground as low as -2.6, with a 60 degree view in a square window:
+// (30 + 20 + 2.6) tan 30 sqrt 2 = 42.95 units from the point under it.
+TEST(ParametricTerrain, CoversTheViewFromTheCeilingWhereverTheViewerStandsInATile) {
+    for (const kwVec3& at : {kwVec3(0, 0, 30), kwVec3(3.99f, -3.99f, 30), kwVec3(-1003.9f, 2004.1f, 30)}) {
+        ParametricTerrain t;
+        t.setCurrentPos(at);
+        t.update(nullptr);
+        const float* v = t.getMesh()->getVertexData();
+        float minX = 1e9f, maxX = -1e9f, minZ = 1e9f, maxZ = -1e9f;
+        for (unsigned i = 0; i < t.getMesh()->getVertexCount(); ++i) {
+            minX = std::fmin(minX, v[i * 6 + 3]);
+            maxX = std::fmax(maxX, v[i * 6 + 3]);
+            minZ = std::fmin(minZ, v[i * 6 + 5]);
+            maxZ = std::fmax(maxZ, v[i * 6 + 5]);
+        }
+        EXPECT_LE(minX, at.x - 42.95f) << at.x;
+        EXPECT_GE(maxX, at.x + 42.95f) << at.x;
+        EXPECT_LE(minZ, at.y - 42.95f) << at.y;
+        EXPECT_GE(maxZ, at.y + 42.95f) << at.y;
+    }
+}
+
+TEST(ParametricTerrain, StaysUnderTheViewerWhenTheWorldMovesAfterwards) {
+    kwTransformNode world;
+    ParametricTerrain* t = new ParametricTerrain;
+    world.addChild(t);
+    t->setCurrentPos(kwVec3(1.0f, 1.0f, 5.0f));
+    t->update(nullptr);
+    EXPECT_EQ(t->getRebuildCount(), 1u);
+    // The mouse drags the world 40 to the left: the viewer now stands above
+    // the world's x = 41, and the next update builds around it.
+    world.translate(-40.0f, 0.0f, 0.0f);
+    t->update(nullptr);
+    EXPECT_EQ(t->getCenterPos().x, 40.0f);
+    EXPECT_EQ(t->getCenterPos().y, 0.0f);
+    EXPECT_EQ(t->getRebuildCount(), 2u);
+    // A quarter turn of the world about its own origin, which stands at
+    // scene x = -40: the viewer, 41 units from it along scene x, now stands
+    // above the world's (x, z) = (-1, 41).
+    world.translate(40.0f, 0.0f, 0.0f);
+    world.rotate(90.0f, 0.0f, 1.0f, 0.0f);
+    world.translate(-40.0f, 0.0f, 0.0f);
+    t->update(nullptr);
+    t->update(nullptr);
+    EXPECT_EQ(t->getRebuildCount(), 3u) << "once per new tile";
+    EXPECT_EQ(t->getCenterPos().x, 0.0f);
+    EXPECT_EQ(t->getCenterPos().y, 40.0f);
+}
+
+}  // namespace

@@ -43,11 +43,12 @@ e2e_shot() {
 
 # e2e_measure <file>: prints, for the picture,
 #   red <count> <centre x> <centre y>  blue <count> <min blue> <max blue> <spread>
-#   green <count>  width <w> height <h>
+#   green <count>  width <w> height <h>  lit <count>
 # Red: the aircraft lit or in shade, specular highlights (pink) included:
 # r > 100 and r > 1.5g, 1.5b; or r > 40 and r > 3g, 3b. Blue: b > 40, b > 2r, b > 2g. Green likewise.
 # <spread> is the difference between the 95th and 5th percentile of blue
-# intensity over the blue pixels: how much the lighting varies.
+# intensity over the blue pixels: how much the lighting varies. Lit: pixels
+# that are not black, with some channel at 16 or more.
 e2e_measure() {
     local w h
     w=$(identify -format '%w' "$1") h=$(identify -format '%h' "$1")
@@ -55,12 +56,13 @@ e2e_measure() {
         { r = $1; g = $2; b = $3; x = n % w; y = int(n / w); n++
           if ((r > 100 && 2 * r > 3 * g && 2 * r > 3 * b) || (r > 40 && r > 3 * g && r > 3 * b)) { rc++; rx += x; ry += y }
           if (b > 40 && b > 2 * r && b > 2 * g) { bc++; hist[b]++; if (bmin == "" || b < bmin) bmin = b; if (b > bmax) bmax = b }
-          if (g > 100 && g > 2 * r && g > 2 * b) gc++ }
+          if (g > 100 && g > 2 * r && g > 2 * b) gc++
+          if (r >= 16 || g >= 16 || b >= 16) lc++ }
         END {
           lo = 0; hi = 0; acc = 0
           for (v = 0; v < 256; v++) { acc += hist[v]; if (!lo && acc >= bc * 0.05) lo = v; if (!hi && acc >= bc * 0.95) hi = v }
-          printf "red %d %.1f %.1f blue %d %d %d %d green %d width %d height %d\n",
-                 rc, rc ? rx / rc : -1, rc ? ry / rc : -1, bc, bmin, bmax, hi - lo, gc, w, h }'
+          printf "red %d %.1f %.1f blue %d %d %d %d green %d width %d height %d lit %d\n",
+                 rc, rc ? rx / rc : -1, rc ? ry / rc : -1, bc, bmin, bmax, hi - lo, gc, w, h, lc }'
 }
 
 # e2e_first_picture <file>: waits (up to 20 s) until the scene is drawn, with
