@@ -365,3 +365,42 @@ TEST(SgiLoader, FilesFromIndependentWritersMatchTheirReferences) {
         EXPECT_EQ(bad.output.rfind("SGI file refused: ", 0), 0u) << name;
     }
 }
+
+// A run-length file of 0 channels decodes nothing and still prints
+// (width x height + 2) / 3 dump lines; with no decoded bytes they show 0.
+TEST(SgiLoader, ZeroChannelsPrintsTheDumpLines) {
+    TempDir dir;
+    Loaded l;
+    load(dir.write("none.sgi", header(1, 1, 7, 1, 0)), l);
+    EXPECT_EQ(l.output, "0 0 0\n0 0 0\n0 0 0\n");
+    EXPECT_TRUE(l.texture.calls.empty());
+    EXPECT_EQ(l.result, 0);
+}
+
+// Scanlines that share bytes of the file decode: 4096 x 256 pixels of 3
+// channels from a file of about 3.6 KB, every scanline the same packets.
+// (More than 128 output bytes a file byte, which a ratio guard refused.)
+TEST(SgiLoader, ScanlinesSharingBytesDecode) {
+    const unsigned width = 4096, height = 256, channels = 3;
+    Bytes f = header(1, 1, width, height, channels);
+    const std::uint32_t line = 512 + 4 * height * channels;
+    for (unsigned k = 0; k < height * channels; ++k) putBig32(f, line);
+    for (unsigned k = 0; k < width / 127; ++k) f.insert(f.end(), {127, 0x42});
+    f.insert(f.end(), {static_cast<unsigned char>(width % 127), 0x42, 0});
+    TempDir dir;
+    Loaded l;
+    load(dir.write("shared.sgi", f), l);
+    ASSERT_EQ(l.texture.calls.size(), 1u) << l.output.substr(0, 200);
+    EXPECT_EQ(l.texture.calls[0].pixels, Bytes(std::size_t(width) * height * channels, 0x42));
+
+    // The pixel limit refuses before allocating: 32768 x 32768 pixels of 4
+    // channels (4 GiB, which wraps a 32-bit size to 0) from a 512 KiB table.
+    Bytes huge = header(1, 1, 32768, 32768, 4);
+    const std::uint32_t run = 512 + 4 * 32768 * 4;
+    for (unsigned k = 0; k < 32768u * 4; ++k) putBig32(huge, run);
+    huge.insert(huge.end(), {127, 7, 0});
+    Loaded refused;
+    load(dir.write("huge.sgi", huge), refused);
+    EXPECT_EQ(refused.output, "SGI file refused: 32768 x 32768 pixels, more than the limit of 268435456\n");
+    EXPECT_TRUE(refused.texture.calls.empty());
+}

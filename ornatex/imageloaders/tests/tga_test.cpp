@@ -41,7 +41,8 @@ Bytes tga(unsigned imageType, unsigned width, unsigned height, unsigned depth, c
                static_cast<unsigned char>(depth),
                static_cast<unsigned char>(descriptor)};
     for (unsigned i = 0; i < idLength; ++i) f.push_back(0xEE);
-    const unsigned mapBytes = (colorMapLength * colorMapBits + 7) / 8;
+    // Each entry takes a whole number of bytes: 15-bit entries take 2.
+    const unsigned mapBytes = colorMapLength * ((colorMapBits + 7) / 8);
     for (unsigned i = 0; i < mapBytes; ++i) f.push_back(0xCC);
     f.insert(f.end(), pixels.begin(), pixels.end());
     return f;
@@ -170,8 +171,12 @@ TEST(TgaLoader, MissingFileSaysSoAndReturnsZero) {
 
 TEST(TgaLoader, ColorMapWarnsAndPixelsFollowTheMap) {
     TempDir dir;
-    // 3 entries of 15 bits: 45 bits, 6 bytes of map before the pixels.
-    const std::string path = dir.write("map.tga", tga(2, 1, 1, 24, {1, 2, 3}, 2, 1, 3, 15));
+    // 8 entries of 15 bits, 2 bytes each: 16 bytes of map before the pixels
+    // (not the 15 bytes that 120 bits would fill).
+    Bytes file = tga(2, 1, 1, 24, {1, 2, 3}, 2, 1, 8, 15);
+    ASSERT_EQ(file.size(), 18u + 2 + 16 + 3);
+    file[18 + 2 + 15] = 0x55;  // the last map byte, which a 15-byte map would take as blue
+    const std::string path = dir.write("map.tga", file);
     Loaded raw, sub;
     loadRaw(path, raw);
     loadSub(path, sub);
@@ -184,7 +189,7 @@ TEST(TgaLoader, ColorMapWarnsAndPixelsFollowTheMap) {
 
     testing::internal::CaptureStdout();
     const unsigned char* data = static_cast<unsigned char*>(ImageLoaderTGA::getColorData(path.c_str()));
-    keepColorDataBlock(data, 18 + 2 + 6);
+    keepColorDataBlock(data, 18 + 2 + 16);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Image type: 2\nColor map: 1\nPixel size: 24\nWidth: 1\nHeight: 1\nColormap not implemented....\n");
     ASSERT_NE(data, nullptr);

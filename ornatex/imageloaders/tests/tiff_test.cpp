@@ -521,3 +521,65 @@ TEST(TiffLoader, PublicSamplesOutsideTheSubsetAreRefused) {
         EXPECT_TRUE(l.texture.calls.empty());
     }
 }
+
+// A directory whose offset points past the end reads as bytes of 255: 65535
+// entries of tag 65535, and the trace carries on to "Next IFD: -1".
+TEST(TiffLoader, DirectoryPastTheEndReadsAsBytesOf255) {
+    Bytes f = {'I', 'I', 42, 0, 0xff, 0xff, 0, 0};
+    f.resize(100, 0);
+    TempDir dir;
+    Loaded l;
+    load(dir.write("far.tif", f), l);
+    std::string expected = "Byte order: 18761\nByte order: LSB\nVersion number: 42\nData offset: 65535\nIFD: 65535\n";
+    for (int k = 0; k < 65535; ++k) expected += "65535 65535 -1 -1\n";
+    expected += "Next IFD: -1\n";
+    EXPECT_TRUE(l.output == expected) << l.output.substr(0, 300);
+    EXPECT_EQ(l.result, 0);
+    EXPECT_TRUE(l.texture.calls.empty());
+}
+
+// A directory cut short by the end of the file: its missing bytes read as
+// 255, and the image still decodes when the entries it needs are whole.
+TEST(TiffLoader, DirectoryCutShortStillDecodes) {
+    PaletteImage img;
+    img.indices = indicesFor(img.width, img.height);
+    img.extra.push_back({305, 2, 7, 0x01020304});  // Software, last in the directory
+    Bytes f = paletteTiff(img);
+    f.resize(f.size() - 6);  // the next-directory offset and half the last entry's value
+    TempDir dir;
+    Loaded l;
+    load(dir.write("cut.tif", f), l);
+    EXPECT_NE(l.output.find("\n305 2 7 -64764\nNext IFD: -1\n"), std::string::npos) << l.output;
+    ASSERT_EQ(l.texture.calls.size(), 1u) << l.output;
+    EXPECT_EQ(l.texture.calls[0].pixels, expectedPixels(img));
+}
+
+// Strips that share bytes of the file decode: 1000 rows, every strip the
+// same 1000 bytes, 1 MB of strips in a file of about 9 KB.
+TEST(TiffLoader, StripsSharingBytesDecode) {
+    TiffBuilder b;
+    Bytes row(1000);
+    for (std::size_t i = 0; i < row.size(); ++i) row[i] = static_cast<unsigned char>(i % 7);
+    const std::uint32_t at = b.append(row);
+    b.entry(256, tiffShort, 1, 1000);
+    b.entry(257, tiffShort, 1, 1000);
+    b.entry(262, tiffShort, 1, 3);
+    b.entry(278, tiffShort, 1, 1);
+    b.array(273, tiffLong, std::vector<std::uint32_t>(1000, at));
+    b.array(279, tiffLong, std::vector<std::uint32_t>(1000, 1000));
+    b.array(320, tiffShort, standardMap());
+    TempDir dir;
+    Loaded l;
+    load(dir.write("shared.tif", b.finish()), l);
+    ASSERT_EQ(l.texture.calls.size(), 1u) << lastLine(l.output);
+    const Bytes& px = l.texture.calls[0].pixels;
+    ASSERT_EQ(px.size(), 3000000u);
+    // Index v: red v, green 255 - v, blue v (the top bytes of the map).
+    for (std::size_t r = 0; r < 1000; r += 333)
+        for (std::size_t c = 0; c < 1000; c += 7) {
+            const unsigned v = c % 7;
+            const unsigned char* p = &px[(r * 1000 + c) * 3];
+            ASSERT_EQ(Bytes(p, p + 3), (Bytes{static_cast<unsigned char>(v), static_cast<unsigned char>(255 - v),
+                                               static_cast<unsigned char>(v)}));
+        }
+}
