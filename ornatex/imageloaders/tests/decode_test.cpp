@@ -1,0 +1,378 @@
+// The public decoders of <ornatex/decode.h>: the same pixels as the loaders
+// (bottom row first, left to right), one-line reasons for refusals, the
+// pixel limit, the trace and inspect().
+#include <ornatex/decode.h>
+#include <ornatex/imageloaders/ImageLoaderRGBA.h>
+#include <ornatex/imageloaders/ImageLoaderTGA.h>
+#include <ornatex/imageloaders/ImageLoaderTIFF.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <utility>
+
+#include "LoaderTestSupport.h"
+#include "TiffBuilder.h"
+
+using loadertest::Bytes;
+using loadertest::Loaded;
+using loadertest::TempDir;
+using loadertest::TiffBuilder;
+using loadertest::tiffLong;
+using loadertest::tiffShort;
+
+namespace {
+
+Bytes readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+Bytes pixelsOf(const ornatex::Image& image) { return Bytes(image.pixels(), image.pixels() + image.size()); }
+
+// A 24- or 32-bit TGA: header, then the pixels as given.
+Bytes tga(unsigned width, unsigned height, unsigned depth, const Bytes& pixels, unsigned descriptor = 0) {
+    Bytes f(18, 0);
+    f[2] = 2;
+    f[12] = static_cast<unsigned char>(width);
+    f[13] = static_cast<unsigned char>(width >> 8);
+    f[14] = static_cast<unsigned char>(height);
+    f[15] = static_cast<unsigned char>(height >> 8);
+    f[16] = static_cast<unsigned char>(depth);
+    f[17] = static_cast<unsigned char>(descriptor);
+    f.insert(f.end(), pixels.begin(), pixels.end());
+    return f;
+}
+
+Bytes sgiHeader(unsigned storage, unsigned width, unsigned height, unsigned channels) {
+    Bytes h(512, 0);
+    h[0] = 0x01;
+    h[1] = 0xDA;
+    h[2] = static_cast<unsigned char>(storage);
+    h[3] = 1;
+    h[6] = static_cast<unsigned char>(width >> 8);
+    h[7] = static_cast<unsigned char>(width);
+    h[8] = static_cast<unsigned char>(height >> 8);
+    h[9] = static_cast<unsigned char>(height);
+    h[10] = static_cast<unsigned char>(channels >> 8);
+    h[11] = static_cast<unsigned char>(channels);
+    return h;
+}
+
+void putBig32(Bytes& b, std::uint32_t v) {
+    for (int k = 3; k >= 0; --k) b.push_back(static_cast<unsigned char>(v >> (8 * k)));
+}
+
+// A run-length SGI whose scanlines all share one packet sequence.
+Bytes sharedRunSgi(unsigned width, unsigned height, unsigned channels, const Bytes& packets) {
+    Bytes f = sgiHeader(1, width, height, channels);
+    const std::uint32_t at = 512 + 4 * height * channels;
+    for (unsigned k = 0; k < height * channels; ++k) putBig32(f, at);
+    f.insert(f.end(), packets.begin(), packets.end());
+    return f;
+}
+
+// A 2 x 2 palette TIFF (indices 0 1 / 2 3, top row first) with the given
+// photometric interpretation and extra entries.
+Bytes smallTiff(unsigned photometric = 3, const std::vector<TiffBuilder::Entry>& extra = {}) {
+    TiffBuilder t;
+    const std::uint32_t at = t.append({0, 1, 2, 3});
+    t.entry(256, tiffShort, 1, 2);
+    t.entry(257, tiffShort, 1, 2);
+    t.entry(262, tiffShort, 1, photometric);
+    t.entry(273, tiffLong, 1, at);
+    t.entry(279, tiffLong, 1, 4);
+    std::vector<std::uint32_t> map;
+    for (std::uint32_t ch = 0; ch < 3; ++ch)
+        for (std::uint32_t v = 0; v < 4; ++v) map.push_back((10 * ch + v) * 257);
+    t.array(320, tiffShort, map);
+    for (const auto& e : extra) t.entry(e.tag, e.type, e.count, e.value);
+    return t.finish();
+}
+
+// What the loader of the file's format hands the texture, with the
+// format chosen as decode() chooses it.
+void runMatchingLoader(const std::string& path, const Bytes& bytes, Loaded& l) {
+    const bool tiff = bytes.size() >= 2 && ((bytes[0] == 'I' && bytes[1] == 'I') || (bytes[0] == 'M' && bytes[1] == 'M'));
+    const bool sgi = bytes.size() >= 2 && bytes[0] == 0x01 && bytes[1] == 0xDA;
+    if (tiff)
+        loadertest::runLoader(ImageLoaderTIFF::loadTIFF, path, l);
+    else if (sgi)
+        loadertest::runLoader(ImageLoaderRGBA::loadRGBA, path, l);
+    else
+        loadertest::runLoader(ImageLoaderTGA::loadTGAraw, path, l);
+}
+
+// The loader's TGA pixels (stored order) turned bottom row first, left to
+// right: rows reversed when descriptor bit 5 is set, pixels within each row
+// reversed when bit 4 is set.
+Bytes upright(const Bytes& stored, int width, int height, int bytesPerPixel, unsigned descriptor) {
+    Bytes out(stored.size());
+    const std::size_t row = std::size_t(width) * bytesPerPixel;
+    for (int r = 0; r < height; ++r) {
+        const int to = (descriptor & 0x20) ? height - 1 - r : r;
+        for (int c = 0; c < width; ++c) {
+            const int toColumn = (descriptor & 0x10) ? width - 1 - c : c;
+            std::copy_n(&stored[r * row + std::size_t(c) * bytesPerPixel], bytesPerPixel,
+                        &out[to * row + std::size_t(toColumn) * bytesPerPixel]);
+        }
+    }
+    return out;
+}
+
+std::vector<std::filesystem::path> filesUnder(const std::string& folder) {
+    std::vector<std::filesystem::path> files;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(folder))
+        if (e.is_regular_file() && e.path().extension() != ".png" && e.path().extension() != ".md" &&
+            e.path().extension() != ".txt" && e.path().parent_path().filename() != "LICENSES")
+            files.push_back(e.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+}  // namespace
+
+// Every sample file and fuzz corpus input: the decoder gives the loader's
+// pixels (upright), or a one-line reason exactly when the loader delivers
+// nothing.
+TEST(Decode, SameImagesAsTheLoaders) {
+    std::vector<std::filesystem::path> files = filesUnder(LOADER_TEST_DATA);
+    const std::vector<std::filesystem::path> corpus = filesUnder(FUZZ_CORPUS);
+    files.insert(files.end(), corpus.begin(), corpus.end());
+    ASSERT_GT(files.size(), 100u);
+    int decoded = 0;
+    for (const auto& path : files) {
+        SCOPED_TRACE(path.string());
+        const Bytes bytes = readFile(path.string());
+        const ornatex::Image image = ornatex::decode(bytes.data(), bytes.size());
+        Loaded l;
+        runMatchingLoader(path.string(), bytes, l);
+        if (l.texture.calls.empty()) {
+            EXPECT_FALSE(image.ok());
+            EXPECT_FALSE(image.error().empty());
+            EXPECT_EQ(image.error().find('\n'), std::string::npos) << image.error();
+            continue;
+        }
+        ASSERT_TRUE(image.ok()) << image.error();
+        const loadertest::TextureCall& call = l.texture.calls[0];
+        EXPECT_EQ(image.width(), call.width);
+        EXPECT_EQ(image.height(), call.height);
+        EXPECT_EQ(image.format(), call.format);
+        Bytes expected = call.pixels;
+        if (bytes.size() >= 18 && !(bytes[0] == 0x01 && bytes[1] == 0xDA) && !(bytes[0] == 'I' || bytes[0] == 'M'))
+            expected = upright(call.pixels, call.width, call.height, texBytesPerPixel(call.format), bytes[17]);
+        EXPECT_TRUE(pixelsOf(image) == expected);
+        ++decoded;
+    }
+    EXPECT_GT(decoded, 20);
+}
+
+// All four TGA origins come out bottom row first, left to right.
+TEST(Decode, TgaOriginsAreTurnedUpright) {
+    // Stored: first row A B, second row C D (blue, green, red bytes).
+    const Bytes stored = {1, 0, 0xA, 2, 0, 0xB, 3, 0, 0xC, 4, 0, 0xD};
+    const std::pair<unsigned, Bytes> cases[] = {
+        {0x00, {0xA, 0, 1, 0xB, 0, 2, 0xC, 0, 3, 0xD, 0, 4}},  // bottom-left: as stored
+        {0x10, {0xB, 0, 2, 0xA, 0, 1, 0xD, 0, 4, 0xC, 0, 3}},  // bottom-right: each row mirrored
+        {0x20, {0xC, 0, 3, 0xD, 0, 4, 0xA, 0, 1, 0xB, 0, 2}},  // top-left: rows swapped
+        {0x30, {0xD, 0, 4, 0xC, 0, 3, 0xB, 0, 2, 0xA, 0, 1}},  // top-right: both
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first);
+        const Bytes file = tga(2, 2, 24, stored, c.first);
+        const ornatex::Image image = ornatex::decodeTGA(file.data(), file.size());
+        ASSERT_TRUE(image.ok()) << image.error();
+        EXPECT_EQ(pixelsOf(image), c.second);
+    }
+    const Bytes rgba = tga(2, 1, 32, {1, 2, 3, 4, 5, 6, 7, 8}, 0x18);  // right-to-left, 8 alpha bits
+    const ornatex::Image image = ornatex::decodeTGA(rgba.data(), rgba.size());
+    ASSERT_TRUE(image.ok());
+    EXPECT_EQ(image.format(), texRGBA);
+    EXPECT_EQ(pixelsOf(image), (Bytes{7, 6, 5, 8, 3, 2, 1, 4}));
+}
+
+// Each refusal family has its reason, including the paths where the
+// loaders print nothing.
+TEST(Decode, RefusalsSayWhy) {
+    const auto reason = [](const Bytes& b) { return ornatex::decode(b.data(), b.size()).error(); };
+    Bytes bigEndian = {'M', 'M', 0, 42, 0, 0, 0, 8};
+    EXPECT_EQ(reason(bigEndian), "big-endian (MM) TIFF files are not decoded, only little-endian (II)");
+    EXPECT_EQ(reason(smallTiff(1)), "PhotometricInterpretation 1, only palette colour (3) is decoded");
+    Bytes bigTiff = {'I', 'I', 43, 0, 8, 0, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(reason(bigTiff), "BigTIFF (version 43) files are not decoded");
+    const Bytes tiled = readFile(std::string(LOADER_TEST_DATA) + "/commonsimaging-IndexColorPaletteTiled.tif");
+    EXPECT_EQ(reason(tiled), "tiled images are not decoded, only strips");
+    EXPECT_EQ(reason(smallTiff(3, {{259, tiffShort, 1, 5}})), "compression 5, only uncompressed (1) strips are decoded");
+
+    for (unsigned channels : {1u, 2u, 5u}) {
+        const Bytes rle = sharedRunSgi(1, 1, channels, {0x01, 9, 0});
+        EXPECT_EQ(reason(rle), "a channel count of " + std::to_string(channels) +
+                                   ", only 3 (RGB) and 4 (RGBA) are decoded");
+        Bytes verbatim = sgiHeader(0, 1, 1, channels);
+        verbatim.resize(512 + channels, 1);
+        EXPECT_EQ(reason(verbatim), reason(rle));
+    }
+    EXPECT_EQ(reason(tga(1, 1, 16, {1, 2})), "pixel depth 16, only 24 and 32 supported");
+    EXPECT_EQ(reason(Bytes{0, 0, 10}), "3 bytes, too short for the 18-byte header");
+    EXPECT_EQ(ornatex::decode(nullptr, 0).error(), "0 bytes, too short for the 18-byte header");
+    Bytes rle = tga(1, 1, 24, {1, 2, 3});
+    rle[2] = 10;
+    EXPECT_EQ(reason(rle), "image type 10, only uncompressed true-colour (2) is decoded");
+
+    TempDir dir;
+    const std::string missing = dir.file("absent.tga");
+    EXPECT_EQ(ornatex::decodeFile(missing.c_str()).error(),
+              "'" + missing + "' cannot be opened: No such file or directory");
+    const std::string folder = dir.file("");
+    EXPECT_EQ(ornatex::decodeFile(folder.c_str()).error(), "'" + folder + "' could not be read whole: Is a directory");
+}
+
+// Images of more pixels than the limit are refused by reason before
+// anything is allocated, including sizes whose byte counts wrap 32 bits.
+TEST(Decode, PixelLimit) {
+    ornatex::DecodeLimits limits;
+    limits.maxPixels = 100;
+    const Bytes ten = tga(10, 10, 24, Bytes(300, 7));
+    EXPECT_TRUE(ornatex::decodeTGA(ten.data(), ten.size(), limits).ok());
+    const Bytes eleven = tga(11, 10, 24, Bytes(330, 7));
+    EXPECT_EQ(ornatex::decodeTGA(eleven.data(), eleven.size(), limits).error(),
+              "11 x 10 pixels, more than the limit of 100");
+
+    // 32768 x 32768 x 4 channels: 2^32 bytes, 0 when narrowed to 32 bits.
+    const Bytes huge = sharedRunSgi(32768, 32768, 4, {0x7f, 7, 0});
+    EXPECT_EQ(ornatex::decodeSGI(huge.data(), huge.size()).error(),
+              "32768 x 32768 pixels, more than the limit of 268435456");
+    // Many channels: the output's bytes are limited too (4 a pixel).
+    limits.maxPixels = 1000;
+    const Bytes wide = sharedRunSgi(1, 1, 5000, {0x01, 7, 0});
+    EXPECT_EQ(ornatex::decodeSGI(wide.data(), wide.size(), limits).error(),
+              "1 x 1 pixels of 5000 channels, more than the limit of 4000 bytes");
+
+    // 65535 x 65535 palette pixels (3 x W x H wraps 32 bits), every strip
+    // the same row of the file.
+    TiffBuilder t;
+    const std::uint32_t row = t.append(Bytes(65535, 0));
+    t.entry(256, tiffLong, 1, 65535);
+    t.entry(257, tiffLong, 1, 65535);
+    t.entry(262, tiffShort, 1, 3);
+    t.entry(278, tiffShort, 1, 1);
+    t.array(273, tiffLong, std::vector<std::uint32_t>(65535, row));
+    t.array(279, tiffLong, std::vector<std::uint32_t>(65535, 65535));
+    t.array(320, tiffShort, std::vector<std::uint32_t>(768, 0));
+    const Bytes tiff = t.finish();
+    EXPECT_EQ(ornatex::decodeTIFF(tiff.data(), tiff.size()).error(),
+              "65535 x 65535 pixels, more than the limit of 268435456");
+    // A TGA declaring 65535 x 65535 x 4 bytes (2^34) in a short file.
+    const Bytes claim = tga(65535, 65535, 32, Bytes(16, 0));
+    EXPECT_EQ(ornatex::decodeTGA(claim.data(), claim.size()).error(), "34 bytes, the header declares 17179344918");
+}
+
+namespace {
+void collect(const char* text, std::size_t length, void* context) {
+    static_cast<std::string*>(context)->append(text, length);
+}
+}  // namespace
+
+// The trace receives what the loader prints, refusal lines aside.
+TEST(Decode, TraceCarriesTheLoadersText) {
+    TempDir dir;
+    std::string trace;
+    ornatex::DecodeLimits limits;
+    limits.trace = collect;
+    limits.traceContext = &trace;
+
+    const Bytes tiff = smallTiff();
+    Loaded l;
+    loadertest::runLoader(ImageLoaderTIFF::loadTIFF, dir.write("p.tif", tiff), l);
+    const ornatex::Image image = ornatex::decodeTIFF(tiff.data(), tiff.size(), limits);
+    ASSERT_TRUE(image.ok());
+    EXPECT_EQ(pixelsOf(image), (Bytes{2, 12, 22, 3, 13, 23, 0, 10, 20, 1, 11, 21}));
+    EXPECT_EQ(trace, l.output);
+    EXPECT_EQ(trace.substr(0, 34), "Byte order: 18761\nByte order: LSB\n");
+
+    trace.clear();
+    const Bytes sgi = sharedRunSgi(2, 2, 3, {0x02, 5, 0});
+    ornatex::decodeSGI(sgi.data(), sgi.size(), limits);
+    EXPECT_EQ(trace, "5 5 5\n5 5 5\n");
+
+    trace.clear();
+    Bytes mapped = tga(1, 1, 24, {0, 0, 0, 1, 2, 3});
+    mapped[1] = 1;  // a colour map of 1 entry of 24 bits
+    mapped[5] = 1;
+    mapped[7] = 24;
+    const ornatex::Image fromMap = ornatex::decodeTGA(mapped.data(), mapped.size(), limits);
+    EXPECT_EQ(pixelsOf(fromMap), (Bytes{3, 2, 1}));
+    EXPECT_EQ(trace, "Colormap not implemented....\n");
+}
+
+TEST(Decode, InspectReadsHeaders) {
+    Bytes mapped = tga(256, 128, 32, Bytes(256 * 128 * 4 + 6, 0), 0x28);
+    mapped[1] = 1;
+    mapped[5] = 3;
+    mapped[7] = 15;
+    ornatex::ImageInfo info = ornatex::inspect(mapped.data(), mapped.size());
+    EXPECT_EQ(info.format, "TGA");
+    EXPECT_TRUE(info.usable) << info.problem;
+    EXPECT_EQ(info.width, 256u);
+    EXPECT_EQ(info.height, 128u);
+    EXPECT_EQ(info.channels, 4u);
+    EXPECT_EQ(info.bitsPerChannel, 8u);
+    EXPECT_EQ(info.origin, ornatex::ImageOrigin::topLeft);
+    EXPECT_EQ(info.compression, "none");
+    EXPECT_TRUE(info.colorMap);
+    EXPECT_EQ(info.colorMapLength, 3u);
+    mapped.resize(mapped.size() - 1);
+    info = ornatex::inspect(mapped.data(), mapped.size());
+    EXPECT_FALSE(info.usable);
+    EXPECT_EQ(info.problem, "131095 bytes, the header declares 131096");
+
+    const Bytes hopper = readFile(std::string(LOADER_TEST_DATA) + "/imagemagick-hopper-palette.tif");
+    info = ornatex::inspect(hopper.data(), hopper.size());
+    EXPECT_EQ(info.format, "TIFF");
+    EXPECT_TRUE(info.usable) << info.problem;
+    EXPECT_EQ(info.width, 128u);
+    EXPECT_EQ(info.height, 128u);
+    EXPECT_EQ(info.channels, 1u);
+    EXPECT_EQ(info.strips, 8u);
+    EXPECT_EQ(info.colorMapLength, 256u);
+    EXPECT_EQ(info.origin, ornatex::ImageOrigin::topLeft);
+
+    const Bytes sgi = sharedRunSgi(3, 2, 4, {0x03, 5, 0});
+    info = ornatex::inspect(sgi.data(), sgi.size());
+    EXPECT_EQ(info.format, "SGI");
+    EXPECT_TRUE(info.usable);
+    EXPECT_EQ(info.compression, "RLE");
+    EXPECT_EQ(info.scanlines, 8u);
+    EXPECT_EQ(info.channels, 4u);
+
+    info = ornatex::inspectFile("/nonexistent/file.rgb");
+    EXPECT_EQ(info.format, "");
+    EXPECT_EQ(info.problem, "'/nonexistent/file.rgb' cannot be opened: No such file or directory");
+}
+
+TEST(Decode, ImageOwnsAndMovesItsPixels) {
+    const Bytes file = tga(1, 1, 24, {1, 2, 3});
+    ornatex::Image a = ornatex::decodeTGA(file.data(), file.size());
+    const unsigned char* pixels = a.pixels();
+    ornatex::Image b(std::move(a));
+    EXPECT_FALSE(a.ok());
+    EXPECT_EQ(a.pixels(), nullptr);
+    EXPECT_EQ(a.size(), 0u);
+    EXPECT_EQ(b.pixels(), pixels);
+    EXPECT_EQ(b.size(), 3u);
+    ornatex::Image c;
+    EXPECT_EQ(c.error(), "no image");
+    c = std::move(b);
+    EXPECT_EQ(pixelsOf(c), (Bytes{3, 2, 1}));
+    EXPECT_TRUE(c.error().empty());
+
+    // A 0 x 5 image decodes: valid, no bytes.
+    const Bytes empty = tga(0, 5, 24, {});
+    const ornatex::Image none = ornatex::decodeTGA(empty.data(), empty.size());
+    EXPECT_TRUE(none.ok());
+    EXPECT_EQ(none.size(), 0u);
+}
