@@ -1,5 +1,6 @@
-// Hands fuzz input to the loaders, which read files by path: the bytes go
-// into an in-memory file (memfd) that the loader opens as /proc/self/fd/N.
+// Hands fuzz input to the loaders (the file wrappers), which read files by
+// path: the bytes go into an in-memory file (memfd) that the loader opens as
+// /proc/self/fd/N.
 // The loaders' messages go to standard output; run with stdout sent to
 // /dev/null (or libFuzzer's -close_fd_mask=1).
 #pragma once

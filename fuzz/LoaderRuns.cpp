@@ -13,12 +13,12 @@ void runTGA(const char* path, const std::uint8_t* data, std::size_t size) {
     CheckingTexture sub;
     if (ImageLoaderTGA::loadTGAsub(&sub, path) != 0 || sub.calls > 1) std::abort();
     // getColorData's block lives on by design: the caller holds an address
-    // 18 + ID length (+ colour map) bytes inside it. Release it here, from
+    // 18 + ID length (+ colour map, whole bytes an entry) bytes inside it. Release it here, from
     // the header's own numbers, so that leak checking stays meaningful.
     if (void* pixels = ImageLoaderTGA::getColorData(path)) {
         if (size < 18) std::abort();
         std::size_t offset = 18 + data[0];
-        if (data[1] != 0) offset += (std::size_t(data[5] | data[6] << 8) * data[7] + 7) / 8;
+        if (data[1] != 0) offset += std::size_t(data[5] | data[6] << 8) * ((data[7] + 7u) / 8);
         std::free(static_cast<unsigned char*>(pixels) - offset);
     }
     std::fflush(stdout);

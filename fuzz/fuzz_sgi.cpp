@@ -1,9 +1,7 @@
-// libFuzzer harness for the SGI loader.
-#include "FuzzInput.h"
+// libFuzzer harness for decodeSGI: the bytes go straight to the decoder.
+#include "DecoderRuns.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static fuzz::MemoryFile file;
-    const char* path = file.hold(data, size);
-    fuzz::runSGI(path);
+    fuzz::runDecoder(fuzz::Decoder::sgi, data, size);
     return 0;
 }

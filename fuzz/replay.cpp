@@ -1,7 +1,8 @@
-// Replays files through every loader (TGA, TIFF, SGI), whatever their format:
-// the regression check for the fuzzing corpora. Arguments are files or
+// Replays files through every decoder and every loader (TGA, TIFF, SGI),
+// whatever their format: the regression check for the fuzzing corpora. Arguments are files or
 // folders (searched recursively). Exits non-zero when no file was found; a
 // loader fault aborts (or trips a sanitizer).
+#include "DecoderRuns.h"
 #include "FuzzInput.h"
 
 #include <algorithm>
@@ -35,10 +36,12 @@ int main(int argc, char** argv) {
         const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         std::cerr << "replay: " << path.string() << " (" << bytes.size() << " bytes)\n";
         const char* held = memory.hold(bytes.data(), bytes.size());
+        for (fuzz::Decoder d : {fuzz::Decoder::tga, fuzz::Decoder::tiff, fuzz::Decoder::sgi})
+            fuzz::runDecoder(d, bytes.data(), bytes.size());
         fuzz::runTGA(held, bytes.data(), bytes.size());
         fuzz::runTIFF(held);
         fuzz::runSGI(held);
     }
-    std::cerr << "replay: " << files.size() << " files through 3 loaders\n";
+    std::cerr << "replay: " << files.size() << " files through 3 decoders and 3 loaders\n";
     return 0;
 }

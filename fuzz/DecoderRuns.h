@@ -1,0 +1,18 @@
+// Hands fuzz input to the public decoders and checks their side of the
+// contract; aborts (or trips a sanitizer) when it is broken.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace fuzz {
+
+enum class Decoder { tga, tiff, sgi };
+
+// Decodes the bytes with one decoder (trace on, a pixel limit of 2^22 so a
+// run stays fast), then with decode() and inspect(). A decoded image must
+// hold width x height pixels of its format, every byte readable; a refusal
+// must give one non-empty line.
+void runDecoder(Decoder decoder, const std::uint8_t* data, std::size_t size);
+
+}  // namespace fuzz

@@ -1,0 +1,12 @@
+// libFuzzer harness for the file wrappers: the bytes go into an in-memory
+// file that all three loaders open by path.
+#include "FuzzInput.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static fuzz::MemoryFile file;
+    const char* path = file.hold(data, size);
+    fuzz::runTGA(path, data, size);
+    fuzz::runTIFF(path);
+    fuzz::runSGI(path);
+    return 0;
+}
