@@ -1,5 +1,6 @@
-// loadTGAraw on 4096 x 4096 images of depth 32 and 24, beside stbi_load on
-// the same files and a memcpy of the pixel bytes, in the same run.
+// loadTGAraw on 4096 x 4096 images of depth 32 and 24, beside decodeTGA on
+// the file's bytes in memory, decodeFile on the file, stbi_load on the same
+// files and a memcpy of the pixel bytes, in the same run.
 //
 // Warm: the destination memory is reused across iterations (one texture, one
 // memcpy target). Cold: every iteration gets fresh destination memory (a new
@@ -7,6 +8,7 @@
 // Both loaders always read into fresh memory of their own.
 #include <benchmark/benchmark.h>
 
+#include <ornatex/decode.h>
 #include <ornatex/imageloaders/ImageLoaderTGA.h>
 #include <corvane/kwTexture.h>
 #include <stb/stb_image.h>
@@ -77,6 +79,38 @@ void BM_loadTGAraw_cold(benchmark::State& state) {
     setBytes(state, depth);
 }
 
+std::vector<unsigned char> fileBytes(const std::string& path) {
+    std::vector<unsigned char> bytes(std::filesystem::file_size(path));
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f || std::fread(bytes.data(), 1, bytes.size(), f) != bytes.size()) bytes.clear();
+    if (f) std::fclose(f);
+    return bytes;
+}
+
+// The decoder on bytes already in memory: fresh output memory every time.
+void BM_decodeTGA(benchmark::State& state) {
+    const int depth = int(state.range(0));
+    const std::vector<unsigned char> bytes = fileBytes(imagePath(depth));
+    for (auto _ : state) {
+        ornatex::Image image = ornatex::decodeTGA(bytes.data(), bytes.size());
+        if (!image.ok()) state.SkipWithError("not decoded");
+        benchmark::DoNotOptimize(image.pixels());
+    }
+    setBytes(state, depth);
+}
+
+// decodeFile: the file read whole, then decoded into fresh memory.
+void BM_decodeFile_tga(benchmark::State& state) {
+    const int depth = int(state.range(0));
+    const std::string& path = imagePath(depth);
+    for (auto _ : state) {
+        ornatex::Image image = ornatex::decodeFile(path.c_str());
+        if (!image.ok()) state.SkipWithError("not decoded");
+        benchmark::DoNotOptimize(image.pixels());
+    }
+    setBytes(state, depth);
+}
+
 void BM_stbi_load(benchmark::State& state) {
     const int depth = int(state.range(0));
     const std::string& path = imagePath(depth);
@@ -121,6 +155,8 @@ void BM_memcpy_cold(benchmark::State& state) {
 
 BENCHMARK(BM_loadTGAraw_warm)->Arg(32)->Arg(24)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_stbi_load)->Arg(32)->Arg(24)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_decodeTGA)->Arg(32)->Arg(24)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_decodeFile_tga)->Arg(32)->Arg(24)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_memcpy_warm)->Arg(32)->Arg(24)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_loadTGAraw_cold)->Arg(32)->Arg(24)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_memcpy_cold)->Arg(32)->Arg(24)->Unit(benchmark::kMillisecond);

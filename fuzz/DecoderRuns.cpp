@@ -37,7 +37,7 @@ void check(const ornatex::Image& image) {
 void runDecoder(Decoder decoder, const std::uint8_t* data, std::size_t size) {
     std::size_t traced = 0;
     ornatex::DecodeLimits limits;
-    limits.maxPixels = std::uint64_t(1) << 22;
+    limits.maxPixels = std::uint64_t(1) << 16;
     limits.trace = countTrace;
     limits.traceContext = &traced;
     switch (decoder) {

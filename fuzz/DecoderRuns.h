@@ -9,7 +9,7 @@ namespace fuzz {
 
 enum class Decoder { tga, tiff, sgi };
 
-// Decodes the bytes with one decoder (trace on, a pixel limit of 2^22 so a
+// Decodes the bytes with one decoder (trace on, a pixel limit of 2^16 so a
 // run stays fast), then with decode() and inspect(). A decoded image must
 // hold width x height pixels of its format, every byte readable; a refusal
 // must give one non-empty line.

@@ -52,9 +52,10 @@ Outcome checkSgi(std::size_t size, const SgiHeader& h, std::uint64_t maxPixels) 
                       static_cast<unsigned long long>(maxPixels));
     // 4 x maxPixels bytes: the largest pixels the decoders deliver. Only
     // run-length files of many channels can reach it.
-    if (pixels * h.channels > 4 * maxPixels)
+    const std::uint64_t maxBytes = maxPixels > UINT64_MAX / 4 ? UINT64_MAX : 4 * maxPixels;
+    if (pixels * h.channels > maxBytes)
         return refuse(RefusalKind::printed, "%u x %u pixels of %u channels, more than the limit of %llu bytes",
-                      h.width, h.height, h.channels, static_cast<unsigned long long>(4 * maxPixels));
+                      h.width, h.height, h.channels, static_cast<unsigned long long>(maxBytes));
     return Outcome();
 }
 
