@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "Commands.h"
@@ -17,6 +16,7 @@
 #include "ProgressBar.h"
 #include "ReportFormat.h"
 #include "StrictNumber.h"
+#include "WorkerThreads.h"
 
 namespace tool {
 
@@ -99,27 +99,20 @@ FileReport examineWork(const Work& w, std::FILE* trace) {
 std::vector<FileReport> examineAll(const std::vector<Work>& work, unsigned jobs, std::FILE* trace, bool progress) {
     std::vector<FileReport> reports(work.size());
     std::atomic<std::size_t> next{0}, done{0};
-    auto worker = [&] {
+    const auto task = [&] {
         for (std::size_t i; (i = next.fetch_add(1)) < work.size();) {
             reports[i] = examineWork(work[i], trace);
             done.fetch_add(1);
         }
     };
-    std::vector<std::thread> threads;
-    for (unsigned t = 1; t < jobs && t < work.size(); ++t) threads.emplace_back(worker);
+    jobs = static_cast<unsigned>(std::min<std::size_t>(jobs, std::max<std::size_t>(work.size(), 1)));
     if (!progress) {
-        worker();
-    } else {
-        // This thread draws the bar while the others decode.
-        if (threads.empty()) threads.emplace_back(worker);
-        ProgressBar bar(stderr, work.size());
-        while (done.load() < work.size()) {
-            bar.show(done.load());
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        bar.clear();
+        runOnThreads(jobs, task);
+        return reports;
     }
-    for (std::thread& t : threads) t.join();
+    ProgressBar bar(stderr, work.size());
+    runOnThreads(jobs, task, [&] { bar.show(done.load()); });
+    bar.clear();
     return reports;
 }
 
@@ -151,7 +144,7 @@ int runCheck(int argc, char** argv) {
         return exitOk;
     }
     if (parser.operands().empty()) return usageError("check", "no file or folder given");
-    unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
+    unsigned jobs = coreCount();
     if (parser.given("jobs") && !parseCount(parser.value("jobs"), 1, 1024, jobs))
         return usageError("check", "-j needs a whole number of threads from 1 to 1024, not '" +
                                        parser.value("jobs") + "'");
