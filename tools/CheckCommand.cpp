@@ -28,7 +28,7 @@ OptionParser makeParser() {
     return OptionParser("check", {
         {"jobs", 'j', 1, "N", "decode on N threads (default: one per core)"},
         {"json", 0, 0, "", "print the full report as one JSON array instead of the summary"},
-        {"verbose", 'v', 0, "", "also print the loaders' own text, as they print it (one thread)"},
+        {"verbose", 'v', 0, "", "also print the loaders' own text (one thread; on standard error with --json)"},
     });
 }
 
@@ -156,7 +156,8 @@ int runCheck(int argc, char** argv) {
     std::vector<FileReport> reports;
     const std::vector<Work> work = collect(parser.operands(), reports);
     const bool progress = !verbose && isTerminal(stderr);
-    std::vector<FileReport> examined = examineAll(work, jobs, verbose ? stdout : nullptr, progress);
+    std::FILE* trace = verbose ? (parser.given("json") ? stderr : stdout) : nullptr;
+    std::vector<FileReport> examined = examineAll(work, jobs, trace, progress);
     reports.insert(reports.end(), std::make_move_iterator(examined.begin()), std::make_move_iterator(examined.end()));
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 

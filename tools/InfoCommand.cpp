@@ -15,7 +15,7 @@ namespace {
 OptionParser makeParser() {
     return OptionParser("info", {
         {"json", 0, 0, "", "print one JSON array with an object per file"},
-        {"verbose", 'v', 0, "", "also print the loaders' own text, as they print it"},
+        {"verbose", 'v', 0, "", "also print the loaders' own text (on standard error with --json)"},
     });
 }
 
@@ -48,7 +48,9 @@ int runInfo(int argc, char** argv) {
     }
     if (parser.operands().empty()) return usageError("info", "no file given");
     const bool json = parser.given("json");
-    std::FILE* trace = parser.given("verbose") ? stdout : nullptr;
+    // Beside a JSON document the loaders' text goes to standard error, so
+    // that standard output stays one document.
+    std::FILE* trace = parser.given("verbose") ? (json ? stderr : stdout) : nullptr;
 
     std::vector<FileReport> reports;
     bool allLoaded = true;

@@ -118,7 +118,10 @@ TEST(ToolInfo, VerboseShowsTheLoadersOwnText) {
     const Captured checked = runCaptured("check -v " + tif);
     EXPECT_EQ(checked.status, 0);
     EXPECT_EQ(checked.out.rfind("Byte order: 18761\n", 0), 0u) << checked.out.substr(0, 200);
-    // Writing the image to standard output sends the loaders' text to standard error.
+    // Beside JSON or an image on standard output, the loaders' text goes to standard error.
+    const Captured json = runCaptured("info -v --json " + tif);
+    EXPECT_EQ(nlohmann::json::parse(json.out)[0]["ok"], true);
+    EXPECT_EQ(json.err.rfind("Byte order: 18761\n", 0), 0u) << json.err.substr(0, 200);
     const Captured piped = runCaptured("convert -v " + tif + " - >/dev/null");
     EXPECT_EQ(piped.status, 0);
     EXPECT_EQ(piped.err.rfind("Byte order: 18761\n", 0), 0u) << piped.err.substr(0, 200);
