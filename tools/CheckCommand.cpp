@@ -110,8 +110,12 @@ std::vector<FileReport> examineAll(const std::vector<Work>& work, unsigned jobs,
         runOnThreads(jobs, task);
         return reports;
     }
+    // Drawn before and after as well: a small tree is done before the
+    // first tick.
     ProgressBar bar(stderr, work.size());
+    bar.show(0);
     runOnThreads(jobs, task, [&] { bar.show(done.load()); });
+    bar.show(done.load());
     bar.clear();
     return reports;
 }

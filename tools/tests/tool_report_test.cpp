@@ -230,6 +230,7 @@ TEST(ToolCheck, ProgressBarOnATerminal) {
     // script runs the tool on a pseudo-terminal and copies what it shows.
     const RunResult r = runCommand("script -qec '" + std::string(ORNATEX_TOOL) + " check " + tree.root + "' /dev/null");
     EXPECT_NE(r.output.find("\r["), std::string::npos) << r.output;
-    EXPECT_NE(r.output.find("/11 files"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("] 0/11 files"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("] 11/11 files"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("  loaded               5"), std::string::npos) << r.output;
 }
