@@ -47,7 +47,8 @@ std::string reportAsText(const FileReport& r) {
         line += ", " + std::to_string(r.fileSize) + " bytes";
     }
     if (r.ok) return line + ": loads as " + (r.decodedChannels == 4 ? "rgba" : "rgb");
-    return line + ": refused: " + r.error;
+    // A file whose header could not be read has no description to close.
+    return line + (info.format.empty() ? " refused: " : ": refused: ") + r.error;
 }
 
 std::string reportsAsJson(const std::vector<FileReport>& reports) {

@@ -73,6 +73,13 @@ TEST(ToolInfo, OneLinePerFileOnStandardOutputAndEachRefusalOnStandardError) {
     const Captured good = runCaptured("info " + tl);
     EXPECT_EQ(good.status, 0);
     EXPECT_EQ(good.err, "");
+
+    // A file that cannot be read has no header to describe: one colon only.
+    TempDir dir;
+    const std::string absent = dir.file("absent.tga");
+    const Captured missing = runCaptured("info " + absent);
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, absent + ": refused: cannot open: No such file or directory\n");
 }
 
 TEST(ToolInfo, EveryRefusalFamilyGivesOneLineNamingTheFile) {
