@@ -24,11 +24,13 @@ struct Wave {
     double sine, cosine;
 };
 
-double latticeCoordinate(long long index) { return double(index) * double(ParametricTerrain::gridSpacing); }
+// Lattice indices are whole numbers held in doubles: exact up to 2^53, and
+// no integer overflow however far a position lies.
+double latticeCoordinate(double index) { return index * double(ParametricTerrain::gridSpacing); }
 
-long long latticeIndex(float centre) {
+double latticeIndex(float centre) {
     // Tile centres are whole multiples of the tile size, a whole number of cells.
-    return std::llround(double(centre) / double(ParametricTerrain::gridSpacing));
+    return std::round(double(centre) / double(ParametricTerrain::gridSpacing));
 }
 
 }  // namespace
@@ -71,8 +73,8 @@ void ParametricTerrain::tileChanged() { dirty = true; }
 
 void ParametricTerrain::rebuild() {
     // Lattice indices of the first column and row: the block's corner.
-    const long long i0 = latticeIndex(centerPos.x) - cells / 2;
-    const long long j0 = latticeIndex(centerPos.y) - cells / 2;
+    const double i0 = latticeIndex(centerPos.x) - cells / 2;
+    const double j0 = latticeIndex(centerPos.y) - cells / 2;
     Wave column[gridSize], row[gridSize];
     for (int i = 0; i < gridSize; ++i) {
         const double x = latticeCoordinate(i0 + i);

@@ -157,6 +157,15 @@ TEST(ParametricTerrain, CoversTheViewFromTheCeilingWhereverTheViewerStandsInATil
     }
 }
 
+TEST(ParametricTerrain, APositionAtTheEndsOfTheFloatsBuildsAFiniteGrid) {
+    ParametricTerrain t;
+    t.setCurrentPos(kwVec3(3.0e38f, -3.0e38f, 1.0f));
+    t.update(nullptr);
+    EXPECT_EQ(t.getRebuildCount(), 2u);
+    const float* v = t.getMesh()->getVertexData();
+    for (unsigned i = 0; i < t.getMesh()->getVertexCount() * 6; ++i) ASSERT_TRUE(std::isfinite(v[i])) << i;
+}
+
 TEST(ParametricTerrain, StaysUnderTheViewerWhenTheWorldMovesAfterwards) {
     kwTransformNode world;
     ParametricTerrain* t = new ParametricTerrain;
