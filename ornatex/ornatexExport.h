@@ -11,9 +11,23 @@
 #define ORNATEX_API __attribute__((visibility("default")))
 #endif
 
-// Keeps a member of an exported class out of the library's interface.
+// A class some of whose members stay out of the library's interface:
+//   class ORNATEX_CLASS_API kwSphere {
+//       ORNATEX_MEMBER_API kwSphere(float);   // exported
+//       ORNATEX_HIDDEN void makeSphere();      // not exported
+//   };
+// On ELF the class is exported whole and ORNATEX_HIDDEN takes a member out.
+// A DLL cannot leave out a member of a class exported whole, so on Windows
+// the class is not marked: each exported member carries ORNATEX_MEMBER_API,
+// unmarked members stay inside the DLL, and the class's virtual table and
+// type information are exported by name (ornatex.def), so programs can still
+// derive from the class and cast to it.
 #if defined(_WIN32)
+#define ORNATEX_CLASS_API
+#define ORNATEX_MEMBER_API ORNATEX_API
 #define ORNATEX_HIDDEN
 #else
+#define ORNATEX_CLASS_API ORNATEX_API
+#define ORNATEX_MEMBER_API
 #define ORNATEX_HIDDEN __attribute__((visibility("hidden")))
 #endif

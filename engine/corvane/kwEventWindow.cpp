@@ -77,6 +77,9 @@ void kwEventWindow::refresh() {
             case kwWindowEvent::Resize:
                 WndProc(hwnd, WM_SIZE, 0, packPoint(e.x, e.y));
                 break;
+            case kwWindowEvent::Message:
+                WndProc(hwnd, e.message, e.wParam, e.lParam);
+                break;
             case kwWindowEvent::None:
                 break;
         }

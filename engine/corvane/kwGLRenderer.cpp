@@ -1,8 +1,5 @@
 // The OpenGL 2.1 fixed-function renderer.
-#define GL_GLEXT_PROTOTYPES 1
-#include <GL/gl.h>
-#include <GL/glext.h>
-
+#include <corvane/kwGLApi.h>
 #include <corvane/kwGLRenderer.h>
 
 #include <algorithm>

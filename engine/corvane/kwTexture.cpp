@@ -13,11 +13,16 @@
 
 namespace {
 
+#if defined(__linux__)
 constexpr std::size_t hugePage = std::size_t(2) << 20;
+#endif
 
 // Large images get storage aligned to 2 MiB and advised for transparent huge
 // pages: a first touch of fresh 4 KiB pages costs more than the copy itself.
+// Linux only: elsewhere there is no such advice (and Windows has no
+// aligned_alloc whose memory free() takes back).
 unsigned char* allocatePixels(std::size_t bytes) {
+#if defined(__linux__)
     if (bytes >= hugePage) {
         const std::size_t rounded = (bytes + hugePage - 1) / hugePage * hugePage;
         void* p = std::aligned_alloc(hugePage, rounded);
@@ -27,6 +32,7 @@ unsigned char* allocatePixels(std::size_t bytes) {
 #endif
         return static_cast<unsigned char*>(p);
     }
+#endif
     void* p = std::malloc(bytes ? bytes : 1);
     if (!p) throw std::bad_alloc();
     return static_cast<unsigned char*>(p);

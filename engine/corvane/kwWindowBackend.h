@@ -1,20 +1,27 @@
 // Engine-internal: what a window needs from the system behind it. The SDL
-// backend opens a real window with an OpenGL context; the scripted backend
-// replays a kwWindowScript. Both report input as kwWindowEvent records, which
-// kwEventWindow turns into window messages.
+// backend (Linux) and the Win32 backend (Windows) open a real window with an
+// OpenGL context; the scripted backend replays a kwWindowScript. They report
+// input as kwWindowEvent records, which kwEventWindow turns into window
+// messages; the Win32 backend hands over the window's own messages as they
+// came (kwWindowEvent::Message).
 #pragma once
+
+#include <win32/win32.h>
 
 class kwContext;
 class kwWindowScript;
 
 struct kwWindowEvent {
-    enum Type { None, Key, MouseMove, Button, Close, Resize } type = None;
+    enum Type { None, Key, MouseMove, Button, Close, Resize, Message } type = None;
     unsigned vk = 0;       // Key: virtual-key code
     bool down = false;     // Key, Button
     bool repeat = false;   // Key: an auto-repeated key-down
     int x = 0, y = 0;      // MouseMove: position; Resize: new size
     int button = 0;        // Button: 0 left, 1 middle, 2 right
     unsigned char buttons[3] = {0, 0, 0};  // MouseMove: held buttons
+    UINT message = 0;      // Message: a window message, delivered as is
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
 };
 
 class kwWindowBackend {

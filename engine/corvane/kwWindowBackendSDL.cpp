@@ -209,8 +209,6 @@ private:
 
 }  // namespace
 
-kwWindowBackend::~kwWindowBackend() = default;
-
 kwWindowBackend* kwWindowBackend::create(int width, int height, const char* title, const kwWindowScript* script) {
     if (script) return kwMakeScriptBackend(*script);
     return new SDLBackend(width, height, title);

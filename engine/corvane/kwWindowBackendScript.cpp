@@ -101,4 +101,6 @@ private:
 
 }  // namespace
 
+kwWindowBackend::~kwWindowBackend() = default;
+
 kwWindowBackend* kwMakeScriptBackend(const kwWindowScript& script) { return new ScriptBackend(script); }

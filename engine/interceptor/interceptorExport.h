@@ -9,7 +9,8 @@
 #else
 #define INTERCEPTOR_API __declspec(dllimport)
 #endif
-#define INTERCEPTOR_INLINE_EXPORT
+// Windows: each module that emits a copy keeps it and exports it.
+#define INTERCEPTOR_INLINE_EXPORT __declspec(dllexport)
 #else
 #define INTERCEPTOR_API __attribute__((visibility("default")))
 #define INTERCEPTOR_INLINE_EXPORT __attribute__((visibility("default")))

@@ -9,7 +9,8 @@
 #else
 #define MOORLAT_API __declspec(dllimport)
 #endif
-#define MOORLAT_INLINE_EXPORT
+// Windows: each module that emits a copy keeps it and exports it.
+#define MOORLAT_INLINE_EXPORT __declspec(dllexport)
 #else
 #define MOORLAT_API __attribute__((visibility("default")))
 #define MOORLAT_INLINE_EXPORT __attribute__((visibility("default")))

@@ -18,7 +18,9 @@
 // that header takes their addresses, which makes the compiler emit the
 // copies. An executable must additionally put them in its dynamic symbol
 // table (CMake ENABLE_EXPORTS with a version script or dynamic list naming
-// only them).
+// only them). On Windows the marker is __declspec(dllexport) in every
+// module: each module that emits a copy (a DLL or a program) keeps it and
+// lists it in its export table, even where the class itself is imported.
 #pragma once
 
 #include <cstdio>
@@ -26,7 +28,7 @@
 #include <tovik/tovikExport.h>
 
 #if defined(_WIN32)
-#define KWSTREAM_INLINE_EXPORT
+#define KWSTREAM_INLINE_EXPORT __declspec(dllexport)
 #else
 #define KWSTREAM_INLINE_EXPORT __attribute__((visibility("default")))
 #endif

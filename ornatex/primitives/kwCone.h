@@ -17,10 +17,10 @@
 #include <corvane/PrimitiveIndexed.h>
 #include <ornatex/ornatexExport.h>
 
-class ORNATEX_API kwCone : public PrimitiveIndexed {
+class ORNATEX_CLASS_API kwCone : public PrimitiveIndexed {
 public:
     // radius at -x, radius at +x, length.
-    kwCone(float radiusA, float radiusB, float length);
+    ORNATEX_MEMBER_API kwCone(float radiusA, float radiusB, float length);
     // Not part of the interface: objects are deleted through the node
     // classes' virtual destructor.
     ORNATEX_HIDDEN ~kwCone() override;

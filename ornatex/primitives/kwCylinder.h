@@ -5,9 +5,9 @@
 #include <ornatex/ornatexExport.h>
 #include <ornatex/primitives/kwCone.h>
 
-class ORNATEX_API kwCylinder : public kwCone {
+class ORNATEX_CLASS_API kwCylinder : public kwCone {
 public:
     // radius, length.
-    kwCylinder(float radius, float length);
+    ORNATEX_MEMBER_API kwCylinder(float radius, float length);
     ORNATEX_HIDDEN ~kwCylinder() override;
 };

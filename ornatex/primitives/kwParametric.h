@@ -27,29 +27,29 @@
 #include <corvane/kwVec3.h>
 #include <ornatex/ornatexExport.h>
 
-class ORNATEX_API kwParametric : public PrimitiveIndexed {
+class ORNATEX_CLASS_API kwParametric : public PrimitiveIndexed {
 public:
-    kwParametric();
-    ~kwParametric() override;
+    ORNATEX_MEMBER_API kwParametric();
+    ORNATEX_MEMBER_API ~kwParametric() override;
 
     // Rebuilds the grid if the boundary-dirty flag is set, hands it to the
     // base and then runs Primitive::update, which clears the flag. Does
     // nothing at all while the flag is clear.
-    void update(kwContext* context) override;
+    ORNATEX_MEMBER_API void update(kwContext* context) override;
 
     // The surface, called once per vertex in this order, row by row.
     // Base: position (u, 0, v).
-    virtual kwVec3 getVertex(float u, float v);
+    ORNATEX_MEMBER_API virtual kwVec3 getVertex(float u, float v);
     // Base: (0, 1, 0).
-    virtual kwVec3 getNormal(float u, float v);
+    ORNATEX_MEMBER_API virtual kwVec3 getNormal(float u, float v);
     // Base: (u / (stopU - startU), v / (stopV - startV)); the start is not
     // subtracted, and a zero-width range gives 0.
-    virtual kwVec2 getTexCoord(float u, float v);
+    ORNATEX_MEMBER_API virtual kwVec2 getTexCoord(float u, float v);
 
     // Each stores (u, v), marks the node dirty and notifies its parents.
-    void setStep(float u, float v);
-    void setStart(float u, float v);
-    void setStop(float u, float v);
+    ORNATEX_MEMBER_API void setStep(float u, float v);
+    ORNATEX_MEMBER_API void setStart(float u, float v);
+    ORNATEX_MEMBER_API void setStop(float u, float v);
 
     float stepU = 0.1f;
     float stepV = 0.1f;

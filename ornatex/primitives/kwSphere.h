@@ -13,14 +13,14 @@
 #include <corvane/kwVec3.h>
 #include <ornatex/ornatexExport.h>
 
-class ORNATEX_API kwSphere : public PrimitiveInterleaved {
+class ORNATEX_CLASS_API kwSphere : public PrimitiveInterleaved {
 public:
-    explicit kwSphere(float radius);
+    ORNATEX_MEMBER_API explicit kwSphere(float radius);
     ORNATEX_HIDDEN ~kwSphere() override;
 
     // Stores the radius and builds the sphere again, handing a fresh array to
     // the base. Leaves the node's boundary-dirty flag alone.
-    void setRadius(float radius);
+    ORNATEX_MEMBER_API void setRadius(float radius);
 
     float radius;
 

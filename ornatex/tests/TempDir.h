@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -14,9 +15,24 @@ namespace ornatextest {
 class TempDir {
 public:
     TempDir() {
+#if defined(_WIN32)
+        // No mkdtemp: try random names until one is new.
+        std::random_device random;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::filesystem::path candidate =
+                std::filesystem::temp_directory_path() / ("ornatex-test-" + std::to_string(random()));
+            std::error_code error;
+            if (std::filesystem::create_directory(candidate, error)) {
+                path = candidate;
+                return;
+            }
+        }
+        throw std::runtime_error("cannot make a temporary folder");
+#else
         std::string pattern = (std::filesystem::temp_directory_path() / "ornatex-test-XXXXXX").string();
         if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
         path = pattern;
+#endif
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;

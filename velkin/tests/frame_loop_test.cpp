@@ -98,6 +98,9 @@ TEST(Entry, RunsUntilTheWindowClosesAndReturnsZero) {
 }
 
 TEST(Entry, ReportsTheEnginesTextExceptionAndReturnsZero) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "a native Win32 window cannot be made to fail from the environment";
+#else
     // A real window with a video driver that does not exist: the engine
     // throws its char* text from the window's construction.
     kwEventWindow::useScript(nullptr);
@@ -113,6 +116,7 @@ TEST(Entry, ReportsTheEnginesTextExceptionAndReturnsZero) {
         unsetenv("SDL_VIDEODRIVER");
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(std::regex_match(out, std::regex("Exception: cannot start SDL video: [^\n]+\n"))) << out;
+#endif
 }
 
 // Engine nodes that report a fatal error as the engine does: char* text.

@@ -83,11 +83,11 @@ TEST(Interceptor, PitchAndHeightStayWithinLimits) {
     a.setHPRSpeed(0, 300.0f, 0);
     fly(a, 20.0, 400);
     EXPECT_NEAR(a.getAttitude().y, Interceptor::maxPitch, 1e-3);
-    EXPECT_LE(position(a).y, Interceptor::maxHeight);
+    EXPECT_LE(position(a).y, float(Interceptor::maxHeight));
     a.setHPRSpeed(0, -300.0f, 0);
     fly(a, 20.0, 400);
     EXPECT_NEAR(a.getAttitude().y, -Interceptor::maxPitch, 1e-3);
-    EXPECT_GE(position(a).y, Interceptor::minHeight);
+    EXPECT_GE(position(a).y, float(Interceptor::minHeight));
 }
 
 TEST(Interceptor, IgnoresNonFiniteInput) {

@@ -27,7 +27,7 @@ TEST(ParametricTerrain, BuildsALitGridAroundTheOrigin) {
         const float* r = v + i * 6;
         EXPECT_GT(r[1], 0.5f) << "normals point up";
         EXPECT_NEAR(r[0] * r[0] + r[1] * r[1] + r[2] * r[2], 1.0f, 1e-5);
-        EXPECT_LT(r[4], Interceptor::minHeight) << "below the lowest flying height";
+        EXPECT_LT(r[4], float(Interceptor::minHeight)) << "below the lowest flying height";
         EXPECT_FLOAT_EQ(r[4], ParametricTerrain::heightAt(r[3], r[5]));
     }
     for (unsigned i = 0; i < mesh->getIndexCount(); ++i) ASSERT_LT(mesh->getIndexData()[i], n * n);

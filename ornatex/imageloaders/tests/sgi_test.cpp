@@ -1,7 +1,6 @@
 #include <ornatex/imageloaders/ImageLoaderRGBA.h>
 
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cstdio>
 #include <fstream>
@@ -11,6 +10,7 @@
 #include "../SgiDump.h"
 #include "../TextSink.h"
 #include "LoaderTestSupport.h"
+#include "PngReference.h"
 
 using loadertest::RecordingTexture;
 using loadertest::TempDir;
@@ -269,16 +269,12 @@ struct Image {
 };
 
 Image readPng(const std::string& path, bool alpha) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
+    ornatextest::PngPicture picture = ornatextest::readPngPicture(path, alpha ? 4 : 3);
     Image out;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return out;
-    image.format = alpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
-    out.width = image.width;
-    out.height = image.height;
-    out.channels = alpha ? 4 : 3;
-    out.pixels.resize(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, out.pixels.data(), 0, nullptr)) out.pixels.clear();
+    out.width = picture.width;
+    out.height = picture.height;
+    out.channels = picture.channels;
+    out.pixels = std::move(picture.pixels);
     return out;
 }
 

@@ -287,9 +287,14 @@ TEST(TgaLoader, ShortAndInconsistentFilesAreRefused) {
 
     // A directory opens but cannot be read: the read comes up short (or, on a
     // file system that gives directories no size, the header is missing).
+    // Windows does not open a folder as a file at all: it is missing.
     Loaded folder;
     loadRaw(dir.path.string(), folder);
+#if defined(_WIN32)
+    EXPECT_EQ(folder.output, "Missing data..\n");
+#else
     EXPECT_EQ(folder.output.rfind("TGA file refused: ", 0), 0u) << folder.output;
+#endif
     EXPECT_TRUE(folder.texture.calls.empty());
 }
 

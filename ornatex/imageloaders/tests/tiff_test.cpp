@@ -1,12 +1,12 @@
 #include <ornatex/imageloaders/ImageLoaderTIFF.h>
 
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cstdio>
 #include <string>
 
 #include "LoaderTestSupport.h"
+#include "PngReference.h"
 #include "TiffBuilder.h"
 
 using loadertest::Bytes;
@@ -463,15 +463,11 @@ struct Png {
 };
 
 Png readPng(const std::string& path) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
+    ornatextest::PngPicture picture = ornatextest::readPngPicture(path, 3);
     Png out;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return out;
-    image.format = PNG_FORMAT_RGB;
-    out.width = image.width;
-    out.height = image.height;
-    out.rgb.resize(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, out.rgb.data(), 0, nullptr)) out.rgb.clear();
+    out.width = picture.width;
+    out.height = picture.height;
+    out.rgb = std::move(picture.pixels);
     return out;
 }
 

@@ -1,0 +1,35 @@
+# GoogleTest for the test suites: the installed package on the build
+# machine's own platform; for cross builds (Windows, 32-bit Linux), built
+# from the sources Debian's googletest package ships, with the target's
+# compiler. Either way the suites link GTest::gtest_main.
+if(CMAKE_CROSSCOMPILING)
+  set(ORNATEX_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources for cross builds")
+  if(NOT EXISTS ${ORNATEX_GTEST_SOURCE_DIR}/CMakeLists.txt)
+    message(FATAL_ERROR "no GoogleTest sources in ${ORNATEX_GTEST_SOURCE_DIR} (Debian package googletest)")
+  endif()
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${ORNATEX_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  # GoogleTest's own build names them GTest::gtest and GTest::gtest_main.
+else()
+  find_package(GTest REQUIRED)
+endif()
+include(GoogleTest)
+
+# Listing a suite's tests runs the program: under Wine or qemu that takes a
+# while, so cross builds list them when the tests run, not after each build.
+if(CMAKE_CROSSCOMPILING)
+  set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
+endif()
+
+# Under Wine the first program started in a fresh prefix waits several
+# seconds while the prefix is made, longer than the listing of a suite's
+# tests may take: make the prefix now.
+if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR)
+  message(STATUS "Preparing the Wine prefix")
+  execute_process(COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} cmd /c exit RESULT_VARIABLE ornatex_wine_result
+    OUTPUT_QUIET ERROR_QUIET TIMEOUT 120)
+  if(NOT ornatex_wine_result EQUAL 0)
+    message(WARNING "Wine did not start (${ornatex_wine_result}): the tests cannot run here")
+  endif()
+endif()

@@ -1,0 +1,7 @@
+# Windows x86 (32-bit) with Debian's mingw-w64 cross compiler (posix thread
+# model). These machines cannot execute 32-bit x86 code, so nothing built
+# here runs: the build, its warnings and its export tables are what is checked.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR X86)
+set(ORNATEX_MINGW_TRIPLE i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
