@@ -5,8 +5,11 @@ set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER gcc)
 set(CMAKE_CXX_COMPILER g++)
-set(CMAKE_C_FLAGS_INIT -m32)
-set(CMAKE_CXX_FLAGS_INIT -m32)
+# SSE2 arithmetic, as on x86-64: the x87 unit keeps 80-bit intermediates, so
+# float and double results would depend on when the compiler spills them,
+# and the geometry would not round as documented.
+set(CMAKE_C_FLAGS_INIT "-m32 -msse2 -mfpmath=sse")
+set(CMAKE_CXX_FLAGS_INIT "-m32 -msse2 -mfpmath=sse")
 set(CMAKE_EXE_LINKER_FLAGS_INIT -m32)
 set(CMAKE_SHARED_LINKER_FLAGS_INIT -m32)
 set(CMAKE_MODULE_LINKER_FLAGS_INIT -m32)

@@ -5,3 +5,9 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR X86)
 set(ORNATEX_MINGW_TRIPLE i686-w64-mingw32)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
+
+# SSE2 arithmetic, as on x86-64: the x87 unit keeps 80-bit intermediates, so
+# float and double results would depend on when the compiler spills them,
+# and the geometry would not round as documented.
+set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
