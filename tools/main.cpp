@@ -4,6 +4,11 @@
 #include <cstring>
 #include <string>
 
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include "Commands.h"
 
 namespace {
@@ -50,6 +55,14 @@ int unknownCommand(const char* name) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#if defined(_WIN32)
+    // Standard streams carry pictures ("convert - -"): in Windows' text mode
+    // every 0x0A byte would gain a 0x0D before it, and the PNG would be
+    // broken. Text lines end in a bare line feed, as elsewhere.
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
     if (argc < 2) {
         printUsage(stderr);
         return tool::exitUsage;

@@ -1,8 +1,10 @@
 // Running the ornatex tool as a user would, and reading back what it wrote.
 #pragma once
 
+#if !defined(_WIN32)
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,22 +26,45 @@ struct RunResult {
     std::string output;  // standard output
 };
 
-// Runs a shell command and collects its standard output and exit status.
+// Runs a shell command (on Windows, a cmd.exe command) and collects its
+// standard output and exit status.
 inline RunResult runCommand(const std::string& command) {
     RunResult r;
+#if defined(_WIN32)
+    // cmd.exe /c strips the outer quotes of a line that starts with one.
+    std::FILE* pipe = _popen(("\"" + command + "\"").c_str(), "rb");
+#else
     std::FILE* pipe = popen(command.c_str(), "r");
+#endif
     if (!pipe) throw std::runtime_error("popen failed");
     char buffer[4096];
     std::size_t n;
     while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) r.output.append(buffer, n);
+#if defined(_WIN32)
+    r.status = _pclose(pipe);
+#else
     const int raw = pclose(pipe);
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+#endif
     return r;
+}
+
+// The tool's path as the shell takes it: on Windows with backslashes (a
+// path from the drive's root stays on the drive the tests run from).
+inline std::string toolCommand() {
+    std::string tool = ORNATEX_TOOL;
+#if defined(_WIN32)
+    for (char& c : tool)
+        if (c == '/') c = '\\';
+    return "\"" + tool + "\"";
+#else
+    return tool;
+#endif
 }
 
 // Runs the tool with the given argument string; standard error goes where
 // the test's own goes unless the arguments redirect it.
-inline RunResult runTool(const std::string& args) { return runCommand(std::string(ORNATEX_TOOL) + " " + args); }
+inline RunResult runTool(const std::string& args) { return runCommand(toolCommand() + " " + args); }
 
 struct Captured {
     int status = -1;
@@ -50,10 +75,15 @@ struct Captured {
 // Runs the tool with the given argument string, keeping standard output and
 // standard error apart.
 inline Captured runCaptured(const std::string& args) {
+#if defined(_WIN32)
+    const ornatextest::TempDir errDir;
+    const std::string errPath = errDir.file("stderr.txt");
+#else
     std::string errPath = (std::filesystem::temp_directory_path() / "ornatex-stderr-XXXXXX").string();
     const int fd = mkstemp(errPath.data());
     if (fd < 0) throw std::runtime_error("mkstemp failed");
     close(fd);
+#endif
     const RunResult r = runTool(args + " 2>" + errPath);
     Captured c;
     c.status = r.status;

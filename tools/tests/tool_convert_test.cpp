@@ -45,6 +45,9 @@ std::vector<unsigned char> orientedTga(bool right, bool top, int bitsPerPixel) {
 }  // namespace
 
 TEST(ToolConvert, EveryTgaOriginComesOutAsImageMagickAutoOrientsIt) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "ImageMagick runs on the build machine, not beside a Windows build";
+#endif
     if (!std::filesystem::exists(imageMagickConvert)) GTEST_SKIP() << "ImageMagick is not installed";
     TempDir dir;
     for (int bits : {24, 32})

@@ -51,7 +51,11 @@ struct MixedTree {
         dir.write("textures/docs/data.bin", {0x89, 'P', 'N', 'G', 0, 0, 0, 0});
     }
     void copy(const char* from, const std::string& to) const { fs::copy_file(dataFile(from), root + "/" + to); }
-    std::string path(const std::string& relative) const { return root + "/" + relative; }
+    // As the tool names a file it found in the tree: with the platform's
+    // own folder separator.
+    std::string path(const std::string& relative) const {
+        return (std::filesystem::path(root) / relative).make_preferred().string();
+    }
 };
 
 }  // namespace
