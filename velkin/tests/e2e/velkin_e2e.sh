@@ -97,7 +97,8 @@ e2e_wait_output stdout.txt 'Time and frame rate:' 120
 e2e_close
 e2e_wait_exit 20
 [ "$E2E_STATUS" -eq 0 ] || e2e_fail "velkin exited with status $E2E_STATUS"
-grep -qP '^Total time and frames:\t[0-9]+\.[0-9]{6}\t1000$' stdout.txt || e2e_fail "no 'Total time and frames' line"
-grep -qP '^Time and frame rate:\t[0-9]+\.[0-9]{6}\t[0-9]+\.[0-9]{6}$' stdout.txt || e2e_fail "no 'Time and frame rate' line"
+# Windows programs end their text lines with CR LF.
+grep -qP '^Total time and frames:\t[0-9]+\.[0-9]{6}\t1000\r?$' stdout.txt || e2e_fail "no 'Total time and frames' line"
+grep -qP '^Time and frame rate:\t[0-9]+\.[0-9]{6}\t[0-9]+\.[0-9]{6}\r?$' stdout.txt || e2e_fail "no 'Time and frame rate' line"
 sed -n '1,4p' stdout.txt
 echo "PASS"

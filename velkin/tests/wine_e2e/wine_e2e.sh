@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# velkin.exe under Wine, run inside xvfb_session.sh: the Linux end-to-end
+# script (velkin_e2e.sh) drives it through a small launcher.
+#
+# The test has a Wine prefix of its own, whose server and system processes
+# are started on this test's display and stopped at the end: the prefix the
+# other tests share has none, and a Wine server stays with the display it
+# started on.
+#
+# Usage: wine_e2e.sh <wine-run.sh> <prefix> <velkin.exe> <close_window> <work dir> [<screenshot dir>]
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+[ $# -ge 5 ] || { echo "usage: $0 <wine-run.sh> <prefix> <velkin.exe> <close_window> <work dir> [<screenshot dir>]" >&2; exit 2; }
+wine_run=$1 prefix=$2 velkin=$3 close_window=$4 work=$5 shots=${6:-}
+mkdir -p "$work" || exit 1
+
+stop_wine() { WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true; }
+stop_wine
+trap stop_wine EXIT
+
+# Make the prefix (first time: several seconds) and start its processes on
+# this display before the program's window is waited for.
+"$wine_run" --prefix "$prefix" cmd /c exit >/dev/null 2>&1 </dev/null
+
+launcher="$work/velkin-wine.sh"
+printf '#!/bin/sh\nexec "%s" --prefix "%s" "%s" "$@"\n' "$wine_run" "$prefix" "$velkin" >"$launcher"
+chmod +x "$launcher"
+bash "$here/../e2e/velkin_e2e.sh" "$launcher" "$close_window" "$work" $shots
