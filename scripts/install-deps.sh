@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only those missing.
-# Usage: scripts/install-deps.sh [build|test|all]   (default: all)
+# Usage: scripts/install-deps.sh [build|test|all|platforms]   (default: all)
+#   platforms: what the windows-x64, windows-x86 and linux-x86 presets need
+#   (cross compilers, Wine, qemu, GoogleTest's sources), on top of all.
 set -euo pipefail
 
 # The Mesa drivers are what velkin renders with, in a window or offscreen.
@@ -13,10 +15,17 @@ build_pkgs=(cmake ninja-build g++ pkg-config libsdl2-dev libgl-dev libegl-dev
 test_pkgs=(libtiff-dev libtiff-tools imagemagick xvfb xdotool dpkg-dev
            clang libclang-rt-14-dev)
 
+# The other platforms: mingw-w64 cross compilers for Windows x64 and x86,
+# Wine's 64-bit loader to run the x64 build, g++ -m32 and qemu-i386 for the
+# 32-bit Linux build, GoogleTest's sources for the cross builds. No i386
+# architecture is needed: none of these is an i386 package.
+platform_pkgs=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 qemu-user g++-multilib googletest)
+
 case "${1:-all}" in
   build) want=("${build_pkgs[@]}") ;;
   test|all) want=("${build_pkgs[@]}" "${test_pkgs[@]}") ;;
-  *) echo "usage: $0 [build|test|all]" >&2; exit 2 ;;
+  platforms) want=("${build_pkgs[@]}" "${test_pkgs[@]}" "${platform_pkgs[@]}") ;;
+  *) echo "usage: $0 [build|test|all|platforms]" >&2; exit 2 ;;
 esac
 
 missing=()
