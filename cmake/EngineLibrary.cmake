@@ -23,5 +23,7 @@ function(engine_library name)
   install(FILES ${ARG_HEADERS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${name})
   install(TARGETS ${name} EXPORT ornatexTargets
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    # Windows: the DLL goes to bin/, its import library to lib/.
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endfunction()
