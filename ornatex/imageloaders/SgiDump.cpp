@@ -64,16 +64,30 @@ void writeSgiDump(const unsigned char* data, std::size_t bytes, std::uint64_t li
         p = put(p, v[2], '\n', t);
         flushIfFull();
     }
-    // Lines that reach past the block: the missing bytes show as 0.
-    for (std::uint64_t k = whole; k < lines; ++k) {
+    // The line that reaches past the end of the block: the missing bytes
+    // show as 0.
+    std::uint64_t k = whole;
+    if (k < lines && 3 * k < bytes) {
         unsigned char v[3] = {0, 0, 0};
         for (std::uint64_t i = 3 * k, n = 0; i < bytes && n < 3; ++i, ++n) v[n] = data[i];
         p = put(p, v[0], ' ', t);
         p = put(p, v[1], ' ', t);
         p = put(p, v[2], '\n', t);
-        flushIfFull();
+        ++k;
     }
     if (p != buffer) out.write(buffer, static_cast<std::size_t>(p - buffer));
+    // Lines wholly past the block (images of 0 channels: up to 2^28 / 3 of
+    // them) are all "0 0 0\n": written from one buffer of such lines.
+    if (k < lines) {
+        constexpr std::size_t zeroLine = 6;  // "0 0 0\n"
+        constexpr std::size_t perBuffer = bufferSize / zeroLine;
+        for (std::size_t i = 0; i < perBuffer; ++i) std::memcpy(buffer + zeroLine * i, "0 0 0\n", zeroLine);
+        for (std::uint64_t left = lines - k; left > 0;) {
+            const std::size_t n = left < perBuffer ? static_cast<std::size_t>(left) : perBuffer;
+            out.write(buffer, n * zeroLine);
+            left -= n;
+        }
+    }
 }
 
 }  // namespace ornatex

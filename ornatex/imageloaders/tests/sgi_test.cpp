@@ -191,6 +191,12 @@ TEST(SgiLoader, DumpBytesMatchPrintf) {
             EXPECT_EQ(sink.text_, printfDump(data, lines)) << bytes << " bytes, " << lines << " lines";
         }
     }
+    // Many lines past the block (0 channels): more than one buffer of zeros.
+    {
+        StringSink sink;
+        ornatex::writeSgiDump(all.data(), 2, 25000, sink);
+        EXPECT_TRUE(sink.text_ == printfDump(Bytes{0, 1}, 25000));
+    }
     // A long dump crosses the writer's buffer many times.
     Bytes big(300000);
     for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<unsigned char>(i * 131 + i / 7);
