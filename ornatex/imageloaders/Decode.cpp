@@ -90,7 +90,7 @@ ImageInfo inspectSgi(const unsigned char* data, std::size_t size, std::uint64_t 
     }
     outcome = checkSgi(size, h, maxPixels);
     if (outcome.ok() && h.channels != 3 && h.channels != 4)
-        outcome = refuse(RefusalKind::quiet, "%u channels, only 3 (RGB) and 4 (RGBA) are decoded", h.channels);
+        outcome = refuse(RefusalKind::quiet, "channel count %u, only 3 (RGB) and 4 (RGBA) are decoded", h.channels);
     setProblem(info, outcome);
     info.width = h.width;
     info.height = h.height;

@@ -36,7 +36,7 @@ Outcome checkSgi(std::size_t size, const SgiHeader& h, std::uint64_t maxPixels) 
     const std::uint64_t pixels = std::uint64_t(h.width) * h.height;
     if (h.storage == 0) {
         if (h.channels != 3 && h.channels != 4)
-            return refuse(RefusalKind::quiet, "%u channels, only 3 (RGB) and 4 (RGBA) are decoded", h.channels);
+            return refuse(RefusalKind::quiet, "channel count %u, only 3 (RGB) and 4 (RGBA) are decoded", h.channels);
         const std::uint64_t needed = headerSize + pixels * h.channels * h.bytesPerChannel;
         if (needed > size)
             return refuse(RefusalKind::printed, "%zu bytes, the verbatim planes need %llu", size,
@@ -152,7 +152,7 @@ Image decodeSGI(const void* data, std::size_t size, const DecodeLimits& limits) 
     }
     if (h.channels != 3 && h.channels != 4)
         return detail::ImageMaker::refused(
-            refuse(RefusalKind::quiet, "%u channels, only 3 (RGB) and 4 (RGBA) are decoded", h.channels).reason);
+            refuse(RefusalKind::quiet, "channel count %u, only 3 (RGB) and 4 (RGBA) are decoded", h.channels).reason);
     return detail::ImageMaker::make(std::move(out), int(h.width), int(h.height), h.channels == 4 ? texRGBA : texRGB);
 }
 

@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 #define DEFLATE_TIFF_REASON "compression 8, only uncompressed (1) strips are decoded"
 #define TILED_TIFF_REASON "tiled images are not decoded, only strips"
 #define BIG_ENDIAN_TIFF_REASON "big-endian (MM) TIFF files are not decoded, only little-endian (II)"
-#define ONE_CHANNEL_SGI_REASON "1 channels, only 3 (RGB) and 4 (RGBA) are decoded"
+#define ONE_CHANNEL_SGI_REASON "channel count 1, only 3 (RGB) and 4 (RGBA) are decoded"
 #define CRASH_SGI_REASON "scanline 0 of channel 0 starts at 0, outside the data (524 to 549)"
 #define SHORT_START_TABLE_SGI_REASON "530 bytes, the start table of 2045 entries runs past the end"
 

@@ -210,7 +210,7 @@ TEST(Decode, RefusalsSayWhy) {
 
     for (unsigned channels : {1u, 2u, 5u}) {
         const Bytes rle = sharedRunSgi(1, 1, channels, {0x01, 9, 0});
-        EXPECT_EQ(reason(rle), std::to_string(channels) + " channels, only 3 (RGB) and 4 (RGBA) are decoded");
+        EXPECT_EQ(reason(rle), "channel count " + std::to_string(channels) + ", only 3 (RGB) and 4 (RGBA) are decoded");
         Bytes verbatim = sgiHeader(0, 1, 1, channels);
         verbatim.resize(512 + channels, 1);
         EXPECT_EQ(reason(verbatim), reason(rle));
