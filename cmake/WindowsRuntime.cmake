@@ -9,7 +9,10 @@ set(CMAKE_SHARED_LIBRARY_PREFIX "")
 
 # Windows headers: no min/max macros, no rarely used parts.
 # M_PI and friends, which the strict C++17 mode hides on mingw.
-add_compile_definitions(NOMINMAX WIN32_LEAN_AND_MEAN _USE_MATH_DEFINES)
+# printf and friends from mingw's own C99 implementation: the system's
+# msvcrt.dll does not know every C99 format (%zu, %llu on older Windows), and
+# the system's messages must come out byte for byte as on Linux.
+add_compile_definitions(NOMINMAX WIN32_LEAN_AND_MEAN _USE_MATH_DEFINES __USE_MINGW_ANSI_STDIO=1)
 
 execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libstdc++-6.dll
   OUTPUT_VARIABLE ornatex_libstdcxx_dll OUTPUT_STRIP_TRAILING_WHITESPACE)

@@ -25,7 +25,11 @@ struct Outcome {
 
 // A refusal whose reason is formatted like printf.
 Outcome refuse(RefusalKind kind, const char* format, ...)
-#if defined(__GNUC__)
+// mingw formats with its own C99 printf (__USE_MINGW_ANSI_STDIO), whose
+// formats gnu_printf names; plain printf there means msvcrt's.
+#if defined(__MINGW32__)
+    __attribute__((format(gnu_printf, 2, 3)))
+#elif defined(__GNUC__)
     __attribute__((format(printf, 2, 3)))
 #endif
     ;

@@ -17,7 +17,11 @@ public:
     virtual void write(const char* text, std::size_t length) = 0;
     // Formats one piece of text like printf (up to 255 bytes) and writes it.
     void print(const char* format, ...)
-#if defined(__GNUC__)
+// mingw formats with its own C99 printf (__USE_MINGW_ANSI_STDIO), whose
+// formats gnu_printf names; plain printf there means msvcrt's.
+#if defined(__MINGW32__)
+        __attribute__((format(gnu_printf, 2, 3)))
+#elif defined(__GNUC__)
         __attribute__((format(printf, 2, 3)))
 #endif
         ;
