@@ -13,11 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "PngReference.h"
 #include "TempDir.h"
-
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
-#include <stb_image.h>
 
 namespace tooltest {
 
@@ -97,25 +94,13 @@ inline Captured runCaptured(const std::string& args) {
     return c;
 }
 
-struct Image {
-    unsigned width = 0, height = 0, channels = 0;
-    std::vector<unsigned char> pixels;  // top row first, 8 bits a sample
-};
+using Image = ornatextest::PngPicture;
 
 // Decodes a PNG to 8-bit RGB or RGBA (stb_image, independent of the tool's
-// writer).
+// writer); a file that does not decode ends the test with an exception.
 inline Image readPng(const std::string& path) {
-    int width = 0, height = 0, channels = 0;
-    if (!stbi_info(path.c_str(), &width, &height, &channels)) throw std::runtime_error("cannot read " + path);
-    const int want = channels == 2 || channels == 4 ? 4 : 3;
-    unsigned char* data = stbi_load(path.c_str(), &width, &height, &channels, want);
-    if (!data) throw std::runtime_error("cannot decode " + path);
-    Image out;
-    out.width = unsigned(width);
-    out.height = unsigned(height);
-    out.channels = unsigned(want);
-    out.pixels.assign(data, data + std::size_t(width) * std::size_t(height) * std::size_t(want));
-    stbi_image_free(data);
+    Image out = ornatextest::readPngPicture(path, 0);
+    if (out.pixels.empty()) throw std::runtime_error("cannot read " + path);
     return out;
 }
 
