@@ -40,8 +40,7 @@ for preset in "${@:-windows-x64 linux-x86 windows-x86}"; do
     retry=()
     # Under Wine a test program has been seen to end at once, with no output
     # at all, while the same test passed on every rerun: Wine's start, not
-    # the test. A failing Windows test is run once more; ctest's output
-    # still lists the first failure.
+    # the test. A failing Windows test is run once more.
     [ "$p" = windows-x64 ] && retry=(--repeat until-pass:2)
     ctest --preset "$p" -j "$(nproc)" "${retry[@]}" --output-junit "$junit" || status=$?
     case $p in
