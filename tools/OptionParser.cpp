@@ -16,46 +16,46 @@ bool looksLikeOperand(const std::string& arg) {
 
 }  // namespace
 
-OptionParser::OptionParser(std::string commandName, std::vector<OptionSpec> options)
-    : command(std::move(commandName)), specs(std::move(options)) {
-    specs.push_back({"help", 'h', 0, "", "show this help and exit"});
+OptionParser::OptionParser(std::string commandName, std::vector<OptionDef> options)
+    : command(std::move(commandName)), defs(std::move(options)) {
+    defs.push_back({"help", 'h', 0, "", "show this help and exit"});
 }
 
-const OptionSpec* OptionParser::findLong(const std::string& name) const {
-    for (const OptionSpec& s : specs)
+const OptionDef* OptionParser::findLong(const std::string& name) const {
+    for (const OptionDef& s : defs)
         if (s.name == name) return &s;
     return nullptr;
 }
 
-const OptionSpec* OptionParser::findShort(char name) const {
-    for (const OptionSpec& s : specs)
+const OptionDef* OptionParser::findShort(char name) const {
+    for (const OptionDef& s : defs)
         if (s.shortName && s.shortName == name) return &s;
     return nullptr;
 }
 
-bool OptionParser::take(const OptionSpec& spec, const std::string& spelled, int argc, char** argv, int& i,
+bool OptionParser::take(const OptionDef& def, const std::string& spelled, int argc, char** argv, int& i,
                         const std::string* attached) {
     std::vector<std::string> got;
     if (attached) {
-        if (spec.valueCount != 1) {
+        if (def.valueCount != 1) {
             failure = "option " + spelled + " does not take '=VALUE'";
             return false;
         }
         got.push_back(*attached);
     } else {
-        for (int k = 0; k < spec.valueCount; ++k) {
+        for (int k = 0; k < def.valueCount; ++k) {
             if (i + 1 >= argc) {
-                failure = "option " + spelled + " needs " + spec.valueNames;
+                failure = "option " + spelled + " needs " + def.valueNames;
                 return false;
             }
             got.push_back(argv[++i]);
         }
     }
-    if (spec.valueCount > 0 && seen.count(spec.name)) {
+    if (def.valueCount > 0 && seen.count(def.name)) {
         failure = "option " + spelled + " given twice";
         return false;
     }
-    seen[spec.name] = std::move(got);
+    seen[def.name] = std::move(got);
     return true;
 }
 
@@ -70,21 +70,21 @@ bool OptionParser::parse(int argc, char** argv) {
         } else if (arg.compare(0, 2, "--") == 0) {
             const std::size_t eq = arg.find('=');
             const std::string name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
-            const OptionSpec* spec = findLong(name);
-            if (!spec) {
+            const OptionDef* def = findLong(name);
+            if (!def) {
                 failure = "unknown option --" + name;
                 return false;
             }
             const std::string attached = eq == std::string::npos ? "" : arg.substr(eq + 1);
-            if (!take(*spec, "--" + name, argc, argv, i, eq == std::string::npos ? nullptr : &attached))
+            if (!take(*def, "--" + name, argc, argv, i, eq == std::string::npos ? nullptr : &attached))
                 return false;
         } else {
-            const OptionSpec* spec = arg.size() == 2 ? findShort(arg[1]) : nullptr;
-            if (!spec) {
+            const OptionDef* def = arg.size() == 2 ? findShort(arg[1]) : nullptr;
+            if (!def) {
                 failure = "unknown option " + arg;
                 return false;
             }
-            if (!take(*spec, arg, argc, argv, i, nullptr)) return false;
+            if (!take(*def, arg, argc, argv, i, nullptr)) return false;
         }
     }
     return true;
@@ -104,7 +104,7 @@ std::string OptionParser::value(const std::string& name, const std::string& fall
 std::string OptionParser::optionsHelp() const {
     std::vector<std::pair<std::string, std::string>> rows;
     std::size_t width = 0;
-    for (const OptionSpec& s : specs) {
+    for (const OptionDef& s : defs) {
         std::string left = s.shortName ? std::string("-") + s.shortName + ", " : "    ";
         left += "--" + s.name;
         if (!s.valueNames.empty()) left += " " + s.valueNames;

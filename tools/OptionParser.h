@@ -11,7 +11,7 @@
 
 namespace tool {
 
-struct OptionSpec {
+struct OptionDef {
     std::string name;        // long name without the dashes
     char shortName;          // 0 when the option has no short form
     int valueCount;          // values that follow the option
@@ -22,7 +22,7 @@ struct OptionSpec {
 class OptionParser {
 public:
     // `command` names the command in messages ("ornatex mesh").
-    OptionParser(std::string command, std::vector<OptionSpec> options);
+    OptionParser(std::string command, std::vector<OptionDef> options);
 
     // Reads the arguments after the command name. Returns false on an
     // unknown option, a missing value or a value option given twice;
@@ -41,13 +41,13 @@ public:
     std::string optionsHelp() const;
 
 private:
-    const OptionSpec* findLong(const std::string& name) const;
-    const OptionSpec* findShort(char name) const;
-    bool take(const OptionSpec& spec, const std::string& spelled, int argc, char** argv, int& i,
+    const OptionDef* findLong(const std::string& name) const;
+    const OptionDef* findShort(char name) const;
+    bool take(const OptionDef& def, const std::string& spelled, int argc, char** argv, int& i,
               const std::string* attached);
 
     std::string command;
-    std::vector<OptionSpec> specs;
+    std::vector<OptionDef> defs;
     std::map<std::string, std::vector<std::string>> seen;
     std::vector<std::string> operandList;
     std::string failure;
