@@ -40,74 +40,78 @@ e2e_start "$velkin" stdout.txt
 e2e_find_window velkin
 echo "window $E2E_WID"
 # The first picture: wait until the scene is drawn.
-m=$(e2e_first_picture first.png)
+e2e_first_picture first.png
+m=$E2E_M
 echo "first:    $m"
 [ "$(e2e_field "$m" red)" -gt 50 ] || e2e_fail "no aircraft in the first picture"
 [ "$(e2e_field "$m" green)" -eq 0 ] || e2e_fail "green in the first picture before any missile"
 in_middle "$m" || e2e_fail "the aircraft is not in the middle of the first picture"
+noise=$((pixels / 200))  # pixels of rasterisation noise between equal scenes
 
-# 1. Fly a left turn with the camera following.
+# Conditions on a picture (measure line, file [, arguments]): see e2e_picture.
+# followed <earlier picture>: the aircraft in the middle over the terrain,
+# and a tenth of the window changed since the earlier picture.
+followed() {
+    [ "$(e2e_field "$1" red)" -gt 50 ] && in_middle "$1" && [ "$(e2e_field "$1" blue)" -gt 50000 ] &&
+        [ "$(e2e_differ "$3" "$2")" -gt $((pixels / 10)) ]
+}
+# green_over <count>: more than <count> green missile pixels.
+green_over() { [ "$(e2e_field "$1" green)" -gt "$3" ]; }
+no_green() { [ "$(e2e_field "$1" green)" -eq 0 ]; }
+like_first() { [ "$(e2e_differ first.png "$2")" -lt "$noise" ]; }
+
+# 1. Fly a left turn with the camera following: the terrain moves beneath the
+# aircraft, a tenth of the window at a time, while the aircraft stays in the
+# middle.
 xdotool windowfocus "$E2E_WID" 2>/dev/null || true
 xdotool keydown shift
 xdotool keydown Left
-sleep 0.7
-e2e_shot turn1.png
-sleep 0.7
-e2e_shot turn2.png
+e2e_picture turn1.png 10 "the terrain moving beneath the following view" followed first.png
+echo "turn1:    $E2E_M"
+e2e_picture turn2.png 10 "the terrain moving on beneath the following view" followed turn1.png
+echo "turn2:    $E2E_M"
 xdotool keyup Left
 xdotool keyup shift
-for f in turn1 turn2; do
-    mt=$(e2e_measure $f.png)
-    echo "$f:    $mt"
-    [ "$(e2e_field "$mt" red)" -gt 50 ] || e2e_fail "$f: the aircraft left the picture"
-    in_middle "$mt" || e2e_fail "$f: the view did not follow the aircraft"
-    [ "$(e2e_field "$mt" blue)" -gt 50000 ] || e2e_fail "$f: the terrain is no longer beneath the aircraft"
-done
-d1=$(e2e_differ first.png turn1.png) d2=$(e2e_differ turn1.png turn2.png)
-echo "terrain: $d1 pixels changed in the first 0.7 s, $d2 in the next"
-[ "$d1" -gt $((pixels / 10)) ] && [ "$d2" -gt $((pixels / 10)) ] ||
-    e2e_fail "the terrain did not move beneath the aircraft"
 
-# 2. Fire three missiles (each press held long enough for a frame to see it).
-for i in 1 2 3; do
+# fire <picture> <seconds> <green pixels>: holds Space until the missiles
+# show in more than that many green pixels (a press is seen only by a frame
+# that runs while it is held; a held key repeats, firing again).
+fire() {
     xdotool keydown space
-    sleep 0.1
+    e2e_picture "$1" "$2" "green missiles on the screen" green_over "$3"
     xdotool keyup space
-    sleep 0.1
-done
-e2e_shot missiles.png
-mm=$(e2e_measure missiles.png)
-echo "missiles: $mm"
-[ "$(e2e_field "$mm" green)" -gt 60 ] || e2e_fail "no green missiles on the screen"
+}
 
-# 3. Once the missiles have ended, R brings back the first picture.
-sleep 4.5
-e2e_shot ended.png
-[ "$(e2e_field "$(e2e_measure ended.png)" green)" -eq 0 ] || e2e_fail "the missiles did not end"
+# 2. Fire missiles.
+fire missiles.png 10 60
+echo "missiles: $E2E_M"
+
+# 3. Once the missiles have ended (4 s of flight), R brings back the first picture.
+e2e_picture ended.png 15 "the missiles ending" no_green
 xdotool keydown r
-sleep 0.2
+e2e_picture reset.png 10 "R bringing back the first picture" like_first
 xdotool keyup r
-sleep 0.3
-e2e_shot reset.png
-d=$(e2e_differ first.png reset.png)
-echo "reset:   $d pixels differ from the first picture"
-[ "$d" -lt $((pixels / 200)) ] || e2e_fail "R did not bring back the first picture ($d pixels differ)"
+echo "reset:   $(e2e_differ first.png reset.png) pixels differ from the first picture"
 
 # 4. The tour.
-# tour_check <name>: a picture of the window (taken now unless <name>.png
-# was taken already), at least 90% not black, with the red aircraft in it;
-# prints its measure.
+# whole: at least 90% of the window not black, with the red aircraft in it.
+whole() { [ "$(e2e_field "$1" lit)" -ge $((pixels * 9 / 10)) ] && [ "$(e2e_field "$1" red)" -gt 50 ]; }
+# tour_check <name> [<condition> <arguments>...]: polls for a picture of the
+# window that is whole (and meets the condition); prints its measure and
+# leaves it in E2E_M.
 tour_check() {
-    [ -f "$1.png" ] || e2e_shot "$1.png"
-    local mt lit
-    mt=$(e2e_measure "$1.png")
-    lit=$(e2e_field "$mt" lit)
-    printf '%-9s %s (%d%% not black)\n' "$1:" "$mt" $((lit * 100 / pixels)) >&2
-    [ "$lit" -ge $((pixels * 9 / 10)) ] || e2e_fail "$1: only $lit of $pixels pixels are not black"
-    [ "$(e2e_field "$mt" red)" -gt 50 ] || e2e_fail "$1: the aircraft does not show red"
-    echo "$mt"
+    local name=$1
+    shift
+    e2e_picture "$name.png" 10 "$name: at least 90% of the window lit, with the aircraft" tour_condition "$@"
+    printf '%-9s %s (%d%% not black)\n' "$name:" "$E2E_M" $(($(e2e_field "$E2E_M" lit) * 100 / pixels))
 }
-# hold <seconds> <keys...>: holds the keys down together for that long.
+tour_condition() {
+    whole "$1" || return 1
+    [ $# -le 2 ] || "$3" "$1" "$2" "${@:4}"
+}
+# hold <seconds> <keys...>: holds the keys down together for that long. The
+# aircraft flies by elapsed time, so the length of a hold is the length of a
+# leg of the flight, not a wait for the program.
 hold() {
     local seconds=$1 k
     shift
@@ -115,51 +119,57 @@ hold() {
     sleep "$seconds"
     for k in "$@"; do xdotool keyup "$k"; done
 }
-# Pictures taken on the way are measured afterwards, so the leg lasts 8 s.
+# Pictures taken on the way are checked afterwards, so the leg lasts 8 s.
 xdotool keydown ctrl
 sleep 4
 e2e_shot tour-out1.png
 sleep 3.8
 e2e_shot tour-out2.png
 xdotool keyup ctrl
-for f in tour-out1 tour-out2; do tour_check $f >/dev/null; done
+for f in tour-out1 tour-out2; do
+    m=$(e2e_measure $f.png)
+    echo "$f: $m"
+    whole "$m" || e2e_fail "$f: less than 90% of the window lit, or no aircraft"
+done
 # 180 degrees at 62.5 degrees a second, where it stands.
 hold 2.88 Left
-sleep 0.2
-tour_check tour-about >/dev/null
+tour_check tour-about
 hold 8 ctrl
-sleep 0.2
-tour_check tour-back >/dev/null
-# From the start again (R), so that the drags below turn the world about its
-# origin right under the aircraft whatever the legs above took: nose up
-# where it stands, then a full climbing circle. The ceiling is reached
-# within half of it, and the circle ends near where it began.
-hold 0.3 r
+tour_check tour-back
+# From the start again (R, held until the first picture is back), so that
+# the drags below turn the world about its origin right under the aircraft
+# whatever the legs above took: nose up where it stands, then a full
+# climbing circle. The ceiling is reached within half of it, and the circle
+# ends near where it began.
+xdotool keydown r
+e2e_picture tour-start.png 10 "R bringing back the start" like_first
+xdotool keyup r
 hold 1.2 Up
 hold 5.76 Up Left ctrl
 # Level out where it stands (the height stays at the ceiling).
 hold 1.1 Down
-sleep 0.3
-mc=$(tour_check tour-ceiling)
+tour_check tour-ceiling
+mc=$E2E_M
 # Missiles fired at the ceiling are green too.
-for i in 1 2 3; do
-    xdotool keydown space
-    sleep 0.1
-    xdotool keyup space
-    sleep 0.1
-done
-mm=$(tour_check tour-missiles)
-[ "$(e2e_field "$mm" green)" -gt 40 ] || e2e_fail "no green missiles at the ceiling"
-sleep 4.5  # until they have ended
-# 40 pixels sideways: an 8 degree turn about the world's vertical axis.
+xdotool keydown space
+tour_check tour-missiles green_over 40
+xdotool keyup space
+e2e_picture tour-ended.png 15 "the missiles at the ceiling ending" no_green
+# 40 pixels sideways: an 8 degree turn about the world's vertical axis. The
+# aircraft stays within 40 pixels of where it was.
+near_ceiling_picture() {
+    awk -v x0="$(e2e_field "$mc" red 2)" -v y0="$(e2e_field "$mc" red 3)" \
+        -v x1="$(e2e_field "$1" red 2)" -v y1="$(e2e_field "$1" red 3)" \
+        'BEGIN { d = sqrt((x1 - x0) ^ 2 + (y1 - y0) ^ 2); exit !(d <= 40) }'
+}
+turned_under() { near_ceiling_picture "$1" && [ "$(e2e_differ tour-ended.png "$2")" -gt $((pixels / 20)) ]; }
 e2e_drag 1 200 400 240 400
-md=$(tour_check tour-turned)
-awk -v x0="$(e2e_field "$mc" red 2)" -v y0="$(e2e_field "$mc" red 3)" \
-    -v x1="$(e2e_field "$md" red 2)" -v y1="$(e2e_field "$md" red 3)" \
-    'BEGIN { d = sqrt((x1 - x0) ^ 2 + (y1 - y0) ^ 2); print "the left drag moved the aircraft by " d " pixels"; exit !(d <= 40) }' ||
-    e2e_fail "the left drag swung the aircraft away: the world did not turn about its own origin"
+tour_check tour-turned turned_under
+# Both buttons, 50 pixels up: the world shrunk to 0.9 about its origin.
 e2e_drag "1 3" 250 300 250 250
-tour_check tour-scaled >/dev/null
+smaller() { [ "$(e2e_field "$1" red)" -lt "$(e2e_field "$md" red)" ]; }
+md=$E2E_M
+tour_check tour-scaled smaller
 
 if [ -n "$shots" ]; then
     mkdir -p "$shots" && cp turn2.png "$shots/flying-turn.png" && cp missiles.png "$shots/flying-missiles.png" &&

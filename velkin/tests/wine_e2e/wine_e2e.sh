@@ -37,7 +37,9 @@ cd "$work" || exit 1
 export WINEDEBUG=-all,fixme+console
 e2e_start "$launcher" ctrl-c.txt
 e2e_find_window velkin
-sleep 2
+# Ctrl-C once the frame loop draws: the window, and with it the console's
+# handler, is set up by then.
+e2e_first_picture ctrl-c.png
 kill -INT "$E2E_PID"
 e2e_wait_exit 20
 [ "$E2E_STATUS" -eq 0 ] || e2e_fail "Ctrl-C ended velkin with status $E2E_STATUS, not a clean close"
