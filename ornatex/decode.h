@@ -8,6 +8,12 @@
 // endian palette TIFF with uncompressed strips of 8-bit indices; SGI of 3 or
 // 4 channels, verbatim or run-length encoded) and give the same pixels,
 // except that TGA rows are put bottom row first and left to right.
+//
+// File names are UTF-8 on every platform. On Windows the file is opened
+// through the wide-character API, so any name opens, not only those the
+// ANSI code page can spell; elsewhere the name's bytes are passed to the
+// system as they are. The std::filesystem::path overloads take a path in
+// whatever form the caller holds it.
 #pragma once
 
 #include <ornatex/Image.h>
@@ -16,6 +22,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
+#include <string>
 
 namespace ornatex {
 
@@ -52,5 +60,25 @@ ORNATEX_API ImageInfo inspect(const void* data, std::size_t size, const DecodeLi
 // inspect() on a file's contents; a file that cannot be read gives an
 // ImageInfo with an empty format and the system's reason in `problem`.
 ORNATEX_API ImageInfo inspectFile(const char* path, const DecodeLimits& limits = {});
+
+namespace detail {
+// A path as the UTF-8 text the char overloads take (its native bytes where
+// the system's names are bytes).
+inline std::string pathAsUtf8(const std::filesystem::path& path) {
+#if defined(_WIN32)
+    const auto text = path.u8string();  // std::string before C++20, std::u8string since
+    return std::string(text.begin(), text.end());
+#else
+    return path.native();
+#endif
+}
+}  // namespace detail
+
+inline Image decodeFile(const std::filesystem::path& path, const DecodeLimits& limits = {}) {
+    return decodeFile(detail::pathAsUtf8(path).c_str(), limits);
+}
+inline ImageInfo inspectFile(const std::filesystem::path& path, const DecodeLimits& limits = {}) {
+    return inspectFile(detail::pathAsUtf8(path).c_str(), limits);
+}
 
 }  // namespace ornatex

@@ -16,6 +16,7 @@
 #include "ProgressBar.h"
 #include "ReportFormat.h"
 #include "StrictNumber.h"
+#include "Utf8Path.h"
 #include "WorkerThreads.h"
 
 namespace tool {
@@ -35,15 +36,18 @@ OptionParser makeParser() {
 void printHelp(const OptionParser& parser) {
     std::fputs("usage: ornatex check [OPTIONS] PATH...\n"
                "\n"
-               "Decodes every image file under each PATH (folders are walked, symbolic links\n"
-               "are not followed) the way the library decodes it, and prints a summary:\n"
-               "how many files load, how many are refused, grouped by reason, and how many\n"
-               "are not images. A file found in a folder is taken for an image by its\n"
+               "Decodes every image file under each PATH (folders are walked; symbolic links\n"
+               "to files are followed, links to folders are not) the way the library\n"
+               "decodes it, and prints a summary: how many files load, how many are\n"
+               "refused, grouped by reason, how many are not images and how many could not\n"
+               "be read. A file found in a folder is taken for an image by its\n"
                "extension (.tga .icb .vda .vst .tif .tiff .rgb .rgba .bw .sgi .int .inta)\n"
                "or its signature (TIFF, SGI, the TGA 2.0 footer); a file named on the\n"
                "command line is always decoded. Each refused file gets one line\n"
-               "FILE: REASON on standard error. A progress bar is shown on standard error\n"
-               "when it is a terminal.\n"
+               "FILE: REASON on standard error, and so does every entry that cannot be\n"
+               "read (a folder or file without permission, a link that leads nowhere or\n"
+               "round in a loop): PATH: cannot read: REASON. Nothing is skipped without a\n"
+               "word. A progress bar is shown on standard error when it is a terminal.\n"
                "\n",
                stdout);
     std::fputs(parser.optionsHelp().c_str(), stdout);
@@ -55,42 +59,69 @@ void printHelp(const OptionParser& parser) {
 
 struct Work {
     std::string path;
-    bool candidate;  // decode it; otherwise it is reported as not an image
+    bool candidate;         // decode it; otherwise it is reported as not an image unless it looks like one
+    bool regular = true;    // a regular file (or a link to one); anything else is not read
+    std::string readError;  // why the entry could not be read while walking, when it could not
 };
 
-// Lists the files to look at, in a stable order: the operands in the order
-// given, each folder's files sorted by path. Problems walking a folder are
-// reported as failed entries.
-std::vector<Work> collect(const std::vector<std::string>& operands, std::vector<FileReport>& walkErrors) {
+// Walks one folder and everything below it, without following symbolic links
+// to folders. Every entry that cannot be looked at is kept with the system's
+// reason: a folder that cannot be opened or listed, a link that leads nowhere
+// or round in a loop. Unlike recursive_directory_iterator, one unreadable
+// folder does not end the walk of the rest.
+void walk(const fs::path& folder, std::vector<Work>& found) {
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec), end;
+    if (ec) {
+        found.push_back({utf8FromPath(folder), false, false, ec.message()});
+        return;
+    }
+    for (; it != end; it.increment(ec)) {
+        const fs::path path = it->path();
+        std::error_code typeError;
+        const fs::file_status own = it->symlink_status(typeError);
+        if (typeError) {
+            found.push_back({utf8FromPath(path), false, false, typeError.message()});
+        } else if (fs::is_directory(own)) {
+            walk(path, found);
+        } else if (fs::is_symlink(own)) {
+            // A link is looked through to a file, never to a folder (a
+            // folder link can lead back up the tree).
+            const fs::file_status target = fs::status(path, typeError);
+            if (typeError) found.push_back({utf8FromPath(path), false, false, typeError.message()});
+            else if (!fs::is_directory(target)) found.push_back({utf8FromPath(path), false, fs::is_regular_file(target), ""});
+        } else {
+            found.push_back({utf8FromPath(path), false, fs::is_regular_file(own), ""});
+        }
+    }
+    // A listing that breaks off part way (an I/O error) is a folder not read whole.
+    if (ec) found.push_back({utf8FromPath(folder), false, false, ec.message()});
+}
+
+// Lists the entries to look at, in a stable order: the operands in the order
+// given, each folder's entries sorted by path.
+std::vector<Work> collect(const std::vector<std::string>& operands) {
     std::vector<Work> work;
     for (const std::string& operand : operands) {
+        const fs::path path = pathFromUtf8(operand);
         std::error_code ec;
-        if (!fs::is_directory(operand, ec)) {
-            work.push_back({operand, true});
+        if (operand == "-" || !fs::is_directory(path, ec)) {
+            work.push_back({operand, true, true, ""});
             continue;
         }
-        std::vector<std::string> found;
-        fs::recursive_directory_iterator it(operand, fs::directory_options::skip_permission_denied, ec), end;
-        for (; !ec && it != end; it.increment(ec)) {
-            std::error_code typeError;
-            if (it->is_regular_file(typeError)) found.push_back(it->path().string());
-        }
-        if (ec) {
-            FileReport failed;
-            failed.path = operand;
-            failed.error = "cannot walk the folder: " + ec.message();
-            walkErrors.push_back(failed);
-        }
-        std::sort(found.begin(), found.end());
-        for (std::string& path : found) work.push_back({std::move(path), false});
+        std::vector<Work> found;
+        walk(path, found);
+        std::sort(found.begin(), found.end(), [](const Work& a, const Work& b) { return a.path < b.path; });
+        for (Work& w : found) work.push_back(std::move(w));
     }
     return work;
 }
 
 FileReport examineWork(const Work& w, std::FILE* trace) {
-    if (w.candidate || isImageCandidate(w.path)) return examineFile(w.path, trace);
+    if (!w.readError.empty()) return unreadable(w.path, w.readError);
+    if (w.candidate || (w.regular && isImageCandidate(w.path))) return examineFile(w.path, trace);
     std::error_code ec;
-    const auto size = fs::file_size(w.path, ec);
+    const auto size = w.regular ? fs::file_size(pathFromUtf8(w.path), ec) : 0;
     return notAnImage(w.path, ec ? 0 : size);
 }
 
@@ -121,21 +152,23 @@ std::vector<FileReport> examineAll(const std::vector<Work>& work, unsigned jobs,
 }
 
 void printSummary(const std::vector<FileReport>& reports, double seconds) {
-    std::size_t loaded = 0, refused = 0, notImages = 0;
+    std::size_t loaded = 0, refused = 0, notImages = 0, notRead = 0;
     std::map<std::string, std::size_t> reasons;
     for (const FileReport& r : reports) {
-        if (!r.image) ++notImages;
+        if (r.unreadable) ++notRead;
+        else if (!r.image) ++notImages;
         else if (r.ok) ++loaded;
         else ++refused, ++reasons[r.error];
     }
     std::vector<std::pair<std::string, std::size_t>> byCount(reasons.begin(), reasons.end());
     std::stable_sort(byCount.begin(), byCount.end(),
                      [](const auto& a, const auto& b) { return a.second > b.second; });
-    std::printf("%zu files checked in %.2f s\n", reports.size(), seconds);
+    std::printf("%zu %s checked in %.2f s\n", reports.size(), reports.size() == 1 ? "file" : "files", seconds);
     std::printf("  loaded        %8zu\n", loaded);
     std::printf("  refused       %8zu\n", refused);
     for (const auto& reason : byCount) std::printf("    %8zu  %s\n", reason.second, reason.first.c_str());
     std::printf("  not an image  %8zu\n", notImages);
+    std::printf("  cannot read   %8zu\n", notRead);
 }
 
 }  // namespace
@@ -157,18 +190,16 @@ int runCheck(int argc, char** argv) {
     if (verbose) jobs = 1;
 
     const auto start = std::chrono::steady_clock::now();
-    std::vector<FileReport> reports;
-    const std::vector<Work> work = collect(parser.operands(), reports);
+    const std::vector<Work> work = collect(parser.operands());
     const bool progress = !verbose && isTerminal(stderr);
     std::FILE* trace = verbose ? (parser.given("json") ? stderr : stdout) : nullptr;
-    std::vector<FileReport> examined = examineAll(work, jobs, trace, progress);
-    reports.insert(reports.end(), std::make_move_iterator(examined.begin()), std::make_move_iterator(examined.end()));
+    const std::vector<FileReport> reports = examineAll(work, jobs, trace, progress);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
     // The refusals in one write: standard error is unbuffered.
     std::string refusals;
     for (const FileReport& r : reports)
-        if (r.image && !r.ok) refusals += r.path + ": " + r.error + "\n";
+        if ((r.image || r.unreadable) && !r.ok) refusals += r.path + ": " + r.error + "\n";
     std::fputs(refusals.c_str(), stderr);
     const bool anyRefused = !refusals.empty();
     if (parser.given("json")) std::fputs(reportsAsJson(reports).c_str(), stdout);

@@ -10,6 +10,7 @@
 #include "FileReport.h"
 #include "ImageWriter.h"
 #include "OptionParser.h"
+#include "Utf8Path.h"
 
 namespace tool {
 
@@ -102,18 +103,18 @@ int runConvert(int argc, char** argv) {
         return convertOne(operands[0], out, kind, trace) ? exitOk : exitFailed;
     }
 
-    const std::filesystem::path dir = parser.value("output-dir");
+    const std::filesystem::path dir = pathFromUtf8(parser.value("output-dir"));
     if (operands.empty()) return usageError("convert", "no input given");
     std::error_code ec;
     if (!std::filesystem::is_directory(dir, ec))
-        return usageError("convert", "-o needs an existing folder, '" + dir.string() + "' is not one");
+        return usageError("convert", "-o needs an existing folder, '" + parser.value("output-dir") + "' is not one");
     const OutputKind kind = chosen != OutputKind::unknown ? chosen : OutputKind::png;
     for (const std::string& in : operands)
         if (in == "-") return usageError("convert", "standard input has no name to write under -o DIR");
     std::set<std::string> written;
     bool allWritten = true;
     for (const std::string& in : operands) {
-        const std::string out = (dir / std::filesystem::path(in).filename().replace_extension(extensionFor(kind))).string();
+        const std::string out = utf8FromPath(dir / pathFromUtf8(in).filename().replace_extension(extensionFor(kind)));
         if (!written.insert(out).second) {
             std::fprintf(stderr, "%s: not written: an earlier input of the same name went to %s\n", in.c_str(),
                          out.c_str());

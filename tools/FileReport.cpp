@@ -8,7 +8,10 @@
 #include <memory>
 #include <vector>
 
+#include <tovik/kwOpenFile.h>
+
 #include "ConsoleIo.h"
+#include "Utf8Path.h"
 
 namespace tool {
 
@@ -25,7 +28,7 @@ void writeTrace(const char* text, std::size_t length, void* context) {
 
 // Reads the whole stream straight into `bytes`; returns an empty string or
 // why it failed.
-std::string readAll(std::FILE* in, std::vector<unsigned char>& bytes) {
+std::string readAll(std::FILE* in, std::vector<unsigned char>& bytes, bool& unreadable) {
     std::size_t used = 0;
     bytes.resize(65536);
     for (;;) {
@@ -41,31 +44,38 @@ std::string readAll(std::FILE* in, std::vector<unsigned char>& bytes) {
     }
     bytes.resize(used);
     if (used > maxFileBytes) return "the file is larger than 2 GiB";
-    return std::ferror(in) ? std::string("cannot read: ") + std::strerror(errno) : std::string();
+    if (!std::ferror(in)) return std::string();
+    unreadable = true;
+    return std::string("cannot read: ") + std::strerror(errno);
 }
 
 // Opens and reads the file with as few calls as possible (open, read to
 // the end, close): a tree of thousands of small files is mostly calls.
-std::string readFile(const std::string& path, std::vector<unsigned char>& bytes) {
+// `unreadable` is set when the system refused to open or read the file.
+std::string readFile(const std::string& path, std::vector<unsigned char>& bytes, bool& unreadable) {
     if (path == "-") {
         setBinaryMode(stdin);
-        return readAll(stdin, bytes);
+        return readAll(stdin, bytes, unreadable);
     }
     std::error_code ec;
-    FileHandle in(std::fopen(path.c_str(), "rb"), std::fclose);
+    FileHandle in(kwOpenFile(path.c_str(), "rb"), std::fclose);
     if (!in) {
         const int openError = errno;
-        if (std::filesystem::is_directory(path, ec)) return "is a folder (check walks folders)";
-        return std::string("cannot open: ") + std::strerror(openError);
+        if (std::filesystem::is_directory(pathFromUtf8(path), ec)) return "is a folder (check walks folders)";
+        unreadable = true;
+        return std::string("cannot read: ") + std::strerror(openError);
     }
     std::setvbuf(in.get(), nullptr, _IONBF, 0);  // reads go straight into `bytes`
-    const std::string error = readAll(in.get(), bytes);
-    if (!error.empty() && std::filesystem::is_directory(path, ec)) return "is a folder (check walks folders)";
+    const std::string error = readAll(in.get(), bytes, unreadable);
+    if (!error.empty() && std::filesystem::is_directory(pathFromUtf8(path), ec)) {
+        unreadable = false;
+        return "is a folder (check walks folders)";
+    }
     return error;
 }
 
 std::string lowerExtension(const std::string& path) {
-    std::string ext = std::filesystem::path(path).extension().string();
+    std::string ext = utf8FromPath(pathFromUtf8(path).extension());
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
     return ext;
 }
@@ -76,7 +86,7 @@ FileReport examineFile(const std::string& path, std::FILE* trace, ornatex::Image
     FileReport report;
     report.path = path;
     std::vector<unsigned char> bytes;
-    const std::string readError = readFile(path, bytes);
+    const std::string readError = readFile(path, bytes, report.unreadable);
     report.fileSize = bytes.size();
     if (!readError.empty()) {
         report.error = readError;
@@ -106,6 +116,14 @@ FileReport notAnImage(const std::string& path, std::uint64_t fileSize) {
     return report;
 }
 
+FileReport unreadable(const std::string& path, const std::string& reason) {
+    FileReport report;
+    report.path = path;
+    report.unreadable = true;
+    report.error = "cannot read: " + reason;
+    return report;
+}
+
 bool isImageCandidate(const std::string& path) {
     static const char* const extensions[] = {".tga", ".icb", ".vda", ".vst", ".tpic", ".tif", ".tiff",
                                              ".rgb", ".rgba", ".bw",  ".sgi", ".int", ".inta"};
@@ -113,7 +131,7 @@ bool isImageCandidate(const std::string& path) {
     for (const char* known : extensions)
         if (ext == known) return true;
 
-    FileHandle in(std::fopen(path.c_str(), "rb"), std::fclose);
+    FileHandle in(kwOpenFile(path.c_str(), "rb"), std::fclose);
     if (!in) return true;  // decoding it will say why it cannot be read
     unsigned char head[4] = {0, 0, 0, 0};
     const std::size_t got = std::fread(head, 1, sizeof head, in.get());

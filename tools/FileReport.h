@@ -14,6 +14,7 @@ struct FileReport {
     std::string path;
     bool image = true;   // false: not an image file at all (see isImageCandidate)
     bool ok = false;     // the library loads it
+    bool unreadable = false;  // the system would not open or read it (error says why)
     std::string error;   // why not, one line, when !ok
     ornatex::ImageInfo info;    // the header, as far as it could be read
     std::uint64_t fileSize = 0;
@@ -28,6 +29,10 @@ FileReport examineFile(const std::string& path, std::FILE* trace, ornatex::Image
 
 // A report for a file that is not an image.
 FileReport notAnImage(const std::string& path, std::uint64_t fileSize);
+
+// A report for an entry the system would not let us read (a folder that
+// cannot be listed, a link that leads nowhere): "cannot read: REASON".
+FileReport unreadable(const std::string& path, const std::string& reason);
 
 // Whether a file found while walking a folder is worth decoding: a known
 // image extension (TGA has no signature), a TIFF or SGI signature, or the

@@ -6,7 +6,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include <filesystem>
+
+#include <tovik/kwOpenFile.h>
+
 #include "PngEncoder.h"
+#include "Utf8Path.h"
 
 namespace tool {
 
@@ -30,13 +35,18 @@ const unsigned char* rowFromTop(const PixelView& image, int row) {
     return image.pixels + static_cast<std::size_t>(image.height - 1 - row) * rowBytes(image);
 }
 
+// "write failed" with the system's reason, when it gave one.
+std::string writeFailed(int error) {
+    return error ? std::string("write failed: ") + std::strerror(error) : std::string("write failed");
+}
+
 std::string writePam(const PixelView& image, std::FILE* out) {
     const bool alpha = image.channels == 4;
     std::fprintf(out, "P7\nWIDTH %d\nHEIGHT %d\nDEPTH %d\nMAXVAL 255\nTUPLTYPE %s\nENDHDR\n", image.width,
                  image.height, image.channels, alpha ? "RGB_ALPHA" : "RGB");
     const std::size_t stride = rowBytes(image);
     for (int row = 0; row < image.height; ++row)
-        if (std::fwrite(rowFromTop(image, row), 1, stride, out) != stride) return "write failed";
+        if (std::fwrite(rowFromTop(image, row), 1, stride, out) != stride) return writeFailed(errno);
     return "";
 }
 
@@ -45,9 +55,10 @@ std::string writePng(const PixelView& image, std::FILE* out) {
     // but a larger one is refused here rather than overflowing there.
     if (rowBytes(image) + 1 > static_cast<std::size_t>(INT_MAX) / static_cast<std::size_t>(image.height))
         return "the image is too large for the PNG writer (2 GiB of pixels at most)";
+    errno = 0;  // the failed fwrite inside leaves its reason here
     if (!encodePng(image.width, image.height, image.channels, rowFromTop(image, 0),
                    -static_cast<long>(rowBytes(image)), out))
-        return "write failed";
+        return writeFailed(errno);
     return "";
 }
 
@@ -74,15 +85,16 @@ std::string writeImage(const PixelView& image, const std::string& path, OutputKi
         return "there are no pixels to write (" + std::to_string(image.width) + "x" + std::to_string(image.height) +
                ")";
     const bool toStdout = path == "-";
-    std::FILE* out = toStdout ? stdout : std::fopen(path.c_str(), "wb");
+    std::error_code ignored;
+    std::FILE* out = toStdout ? stdout : kwOpenFile(path.c_str(), "wb");
     if (!out) return std::string("cannot open for writing: ") + std::strerror(errno);
     std::string error = kind == OutputKind::png ? writePng(image, out) : writePam(image, out);
     if (toStdout) {
-        if (std::fflush(out) != 0 && error.empty()) error = "write failed";
+        if (std::fflush(out) != 0 && error.empty()) error = writeFailed(errno);
         return error;
     }
-    if (std::fclose(out) != 0 && error.empty()) error = "write failed";
-    if (!error.empty()) std::remove(path.c_str());
+    if (std::fclose(out) != 0 && error.empty()) error = writeFailed(errno);
+    if (!error.empty()) std::filesystem::remove(pathFromUtf8(path), ignored);
     return error;
 }
 

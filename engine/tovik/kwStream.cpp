@@ -1,7 +1,9 @@
 #include <tovik/kwStream.h>
 
+#include <tovik/kwOpenFile.h>
+
 kwStream::kwStream(const char* path, int streamMode) : openMode(streamMode) {
-    file = std::fopen(path, (streamMode & 8) ? "wb" : "rb");
+    file = kwOpenFile(path, (streamMode & 8) ? "wb" : "rb");
     if (!file) status |= noFile;
 }
 

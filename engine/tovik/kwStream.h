@@ -41,7 +41,7 @@ public:
         readMode = 7,      // constructor mode: open for reading of raw bytes
     };
 
-    // Opens `path`. Mode 7 (or any mode without bit 3) opens it for reading
+    // Opens `path` (UTF-8 on every platform, see kwOpenFile). Mode 7 (or any mode without bit 3) opens it for reading
     // ("rb"); a mode with bit 3 (value 8) set opens it for writing ("wb").
     // The mode flags start at 0.
     // On failure the status flag noFile is set and the object stays usable:

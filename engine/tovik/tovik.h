@@ -1,5 +1,6 @@
-// Umbrella header of tovik: timer and binary file stream.
+// Umbrella header of tovik: timer, binary file stream, opening files by UTF-8 names.
 #pragma once
 
 #include <tovik/kwTimer.h>
 #include <tovik/kwStream.h>
+#include <tovik/kwOpenFile.h>

@@ -7,17 +7,27 @@
 #include <cstdio>
 #include <cstring>
 
+#include <tovik/kwOpenFile.h>
+
 #include "HugePages.h"
 
 namespace ornatex {
 
 WholeFileStatus readWholeFile(const char* path, ByteBlock& block) {
     block = ByteBlock();
-    std::FILE* fp = std::fopen(path, "rb");
+    std::FILE* fp = kwOpenFile(path, "rb");
     if (!fp) return {WholeFileResult::cannotOpen, errno};
 
+    // The size of the file that was opened, not of whatever the name means
+    // a moment later (and no second look-up of a name Windows would need
+    // converted again).
+#if defined(_WIN32)
+    struct _stat64 status;
+    if (_fstat64(_fileno(fp), &status) != 0) {
+#else
     struct stat status;
-    if (stat(path, &status) != 0) {
+    if (fstat(fileno(fp), &status) != 0) {
+#endif
         const int error = errno;
         std::fclose(fp);
         return {WholeFileResult::noStatus, error};

@@ -154,6 +154,15 @@ TEST(ToolConvert, SeveralInputsGoIntoAFolderAndFailuresLeaveNoFile) {
     const Captured unwritable = runCaptured("convert " + dataFile("pillow-hopper.rgb") + " " + target);
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_EQ(unwritable.err.rfind(target + ": cannot open for writing", 0), 0u) << unwritable.err;
+#if !defined(_WIN32)
+    // A full disk: the system's reason, not only that the write failed.
+    for (const char* format : {"png", "pam"}) {
+        const Captured full = runCaptured("convert -f " + std::string(format) + " " + dataFile("pillow-hopper.rgb") +
+                                          " - >/dev/full");
+        EXPECT_EQ(full.status, 1) << format;
+        EXPECT_EQ(full.err, "-: write failed: No space left on device\n") << format;
+    }
+#endif
 }
 
 TEST(ToolConvert, UsageErrors) {

@@ -83,7 +83,7 @@ TEST(ToolInfo, OneLinePerFileOnStandardOutputAndEachRefusalOnStandardError) {
     const std::string absent = dir.file("absent.tga");
     const Captured missing = runCaptured("info " + absent);
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.out, absent + ": refused: cannot open: No such file or directory\n");
+    EXPECT_EQ(missing.out, absent + ": refused: cannot read: No such file or directory\n");
 }
 
 TEST(ToolInfo, EveryRefusalFamilyGivesOneLineNamingTheFile) {
@@ -94,7 +94,7 @@ TEST(ToolInfo, EveryRefusalFamilyGivesOneLineNamingTheFile) {
         std::string file;
         std::string reason;
     } cases[] = {
-        {dir.file("absent.tga"), "cannot open: No such file or directory"},
+        {dir.file("absent.tga"), "cannot read: No such file or directory"},
         {dir.path.string(), "is a folder (check walks folders)"},
         {truncated, TRUNCATED_TGA_REASON},
         {empty, EMPTY_FILE_REASON},

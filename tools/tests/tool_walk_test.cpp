@@ -1,0 +1,144 @@
+// `ornatex check` walking a tree: nothing it cannot read passes unnoticed.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <map>
+
+#include "ToolTestSupport.h"
+
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+using namespace tooltest;
+namespace fs = std::filesystem;
+
+TEST(ToolCheckWalk, OneFileIsCountedInTheSingular) {
+    const Captured one = runCaptured("check " + dataFile("pillow-200x32_rgba_bl_raw.tga"));
+    EXPECT_EQ(one.status, 0);
+    EXPECT_EQ(one.out.rfind("1 file checked in ", 0), 0u) << one.out;
+    const Captured two = runCaptured("check " + dataFile("pillow-200x32_rgba_bl_raw.tga") + " " +
+                                     dataFile("pillow-hopper.rgb"));
+    EXPECT_EQ(two.out.rfind("2 files checked in ", 0), 0u) << two.out;
+}
+
+#if !defined(_WIN32)
+
+namespace {
+
+// Runs the tool as an unprivileged user when the tests run as root (root
+// reads a folder of mode 000), through util-linux's setpriv. Empty when
+// there is no way to drop the privileges.
+std::string unprivilegedPrefix(bool& possible) {
+    possible = true;
+    if (geteuid() != 0) return "";
+    if (std::system("command -v setpriv >/dev/null 2>&1") != 0) {
+        possible = false;
+        return "";
+    }
+    return "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+}
+
+Captured runCapturedAs(const std::string& prefix, const std::string& args) {
+    if (prefix.empty()) return runCaptured(args);
+    // The same as runCaptured, with the tool started through the prefix.
+    TempDir errDir;
+    fs::permissions(errDir.path, fs::perms::all);
+    const std::string errPath = errDir.file("stderr.txt");
+    const RunResult r = runCommand(prefix + toolCommand() + " " + args + " 2>" + errPath);
+    Captured c;
+    c.status = r.status;
+    c.out = r.output;
+    std::FILE* f = std::fopen(errPath.c_str(), "rb");
+    char buffer[4096];
+    std::size_t n;
+    while (f && (n = std::fread(buffer, 1, sizeof buffer, f)) > 0) c.err.append(buffer, n);
+    if (f) std::fclose(f);
+    return c;
+}
+
+}  // namespace
+
+// Links that lead nowhere or round in a loop: root cannot read them either,
+// so this runs as whoever runs the tests.
+TEST(ToolCheckWalk, DanglingAndLoopingLinksAreFailuresNotSilence) {
+    TempDir dir;
+    const std::string root = dir.file("tree");
+    fs::create_directories(root + "/ok");
+    fs::copy_file(dataFile("pillow-200x32_rgba_bl_raw.tga"), root + "/ok/plane.tga");
+    fs::create_symlink("nowhere.tga", root + "/dangling.tga");
+    fs::create_symlink("loop", root + "/loop");
+    // A link to a file is looked through; a link to a folder is not walked.
+    fs::create_symlink("ok/plane.tga", root + "/linked.tga");
+    fs::create_directory_symlink("ok", root + "/folder-link");
+
+    const Captured r = runCaptured("check " + root);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, root + "/dangling.tga: cannot read: No such file or directory\n" + root +
+                         "/loop: cannot read: Too many levels of symbolic links\n");
+    EXPECT_EQ(r.out.rfind("4 files checked in ", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("  loaded               2\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  refused              0\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  cannot read          2\n"), std::string::npos) << r.out;
+
+    const Captured json = runCaptured("check --json " + root);
+    EXPECT_EQ(json.status, 1);
+    const nlohmann::json report = nlohmann::json::parse(json.out);
+    ASSERT_EQ(report.size(), 4u);
+    std::map<std::string, nlohmann::json> byName;
+    for (const nlohmann::json& o : report) byName[fs::path(o["file"].get<std::string>()).filename().string()] = o;
+    EXPECT_EQ(byName["dangling.tga"]["ok"], false);
+    EXPECT_EQ(byName["dangling.tga"]["error"], "cannot read: No such file or directory");
+    EXPECT_EQ(byName["loop"]["ok"], false);
+    EXPECT_EQ(byName["loop"]["error"], "cannot read: Too many levels of symbolic links");
+    EXPECT_EQ(byName["linked.tga"]["ok"], true);
+
+    // Named on the command line, a dangling link fails the same way.
+    const Captured named = runCaptured("check " + root + "/dangling.tga");
+    EXPECT_EQ(named.status, 1);
+    EXPECT_EQ(named.err, root + "/dangling.tga: cannot read: No such file or directory\n");
+}
+
+TEST(ToolCheckWalk, FolderAndFileWithoutPermissionFailTheRun) {
+    bool possible = false;
+    const std::string prefix = unprivilegedPrefix(possible);
+    if (!possible) GTEST_SKIP() << "running as root without setpriv: root reads a folder of mode 000";
+    TempDir dir;
+    // The unprivileged user must reach the tree through the temporary folder.
+    fs::permissions(dir.path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                  fs::perms::others_read | fs::perms::others_exec);
+    const std::string root = dir.file("tree");
+    fs::create_directories(root + "/open");
+    fs::create_directories(root + "/shut");
+    fs::copy_file(dataFile("pillow-200x32_rgba_bl_raw.tga"), root + "/open/plane.tga");
+    fs::copy_file(dataFile("pillow-hopper.rgb"), root + "/open/secret.rgb");
+    fs::copy_file(dataFile("pillow-hopper.rgb"), root + "/shut/hidden.rgb");
+    for (const std::string& p : {root, root + "/open"}) chmod(p.c_str(), 0755);
+    chmod((root + "/open/plane.tga").c_str(), 0644);
+    chmod((root + "/open/secret.rgb").c_str(), 0);
+    chmod((root + "/shut").c_str(), 0);
+
+    const Captured r = runCapturedAs(prefix, "check " + root);
+    chmod((root + "/shut").c_str(), 0755);  // so that the folder can be removed
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, root + "/open/secret.rgb: cannot read: Permission denied\n" + root +
+                         "/shut: cannot read: Permission denied\n");
+    EXPECT_EQ(r.out.rfind("3 files checked in ", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("  loaded               1\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  cannot read          2\n"), std::string::npos) << r.out;
+
+    chmod((root + "/shut").c_str(), 0);
+    const Captured json = runCapturedAs(prefix, "check --json " + root);
+    chmod((root + "/shut").c_str(), 0755);
+    EXPECT_EQ(json.status, 1);
+    const nlohmann::json report = nlohmann::json::parse(json.out);
+    ASSERT_EQ(report.size(), 3u);
+    EXPECT_EQ(report[2]["file"], root + "/shut");
+    EXPECT_EQ(report[2]["ok"], false);
+    EXPECT_EQ(report[2]["error"], "cannot read: Permission denied");
+}
+
+#endif
