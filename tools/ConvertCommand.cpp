@@ -1,4 +1,5 @@
-// `ornatex convert IN OUT` and `ornatex convert -o DIR IN...`: decode
+// `ornatex convert IN OUT`, `ornatex convert IN... DIR` and
+// `ornatex convert -o DIR IN...`: decode
 // images and write them top row first, whatever corner their files start in.
 #include <cstdio>
 #include <filesystem>
@@ -26,13 +27,15 @@ OptionParser makeParser() {
 
 void printHelp(const OptionParser& parser) {
     std::fputs("usage: ornatex convert [OPTIONS] IN OUT\n"
+               "       ornatex convert [OPTIONS] IN... DIR\n"
                "       ornatex convert [OPTIONS] -o DIR IN...\n"
                "\n"
                "Decodes each TGA, TIFF or SGI input (- reads standard input) and writes it\n"
                "top row first, left to right, whatever corner the file stores first, as\n"
                "PNG or PAM (8 bits a sample, RGB or RGBA). OUT names the output file; - writes\n"
-               "to standard output. With -o, each input goes into DIR under its own name\n"
-               "with the extension changed. The format is decided by the file's signature:\n"
+               "to standard output. When the last argument is an existing folder, or with\n"
+               "-o, each input goes into that folder under its own name with the extension\n"
+               "changed. The format is decided by the file's signature:\n"
                "TIFF and SGI have one; anything else is read as TGA.\n"
                "\n",
                stdout);
@@ -87,9 +90,21 @@ int runConvert(int argc, char** argv) {
     const std::vector<std::string>& operands = parser.operands();
     const bool verbose = parser.given("verbose");
 
-    if (!parser.given("output-dir")) {
+    std::string outputDir = parser.value("output-dir");
+    std::vector<std::string> inputs = operands;
+    // Without -o, a last argument that is an existing folder receives the
+    // inputs, as cp and mv take it.
+    std::error_code ec;
+    if (!parser.given("output-dir") && operands.size() >= 2 && operands.back() != "-" &&
+        std::filesystem::is_directory(pathFromUtf8(operands.back()), ec)) {
+        outputDir = operands.back();
+        inputs.pop_back();
+    } else if (!parser.given("output-dir")) {
+        if (operands.size() > 2)
+            return usageError("convert", "give IN and OUT, IN... and a folder, or -o DIR and the inputs ('" +
+                                             operands.back() + "' is not a folder)");
         if (operands.size() != 2)
-            return usageError("convert", "give IN and OUT, or -o DIR and the inputs (got " +
+            return usageError("convert", "give IN and OUT, IN... and a folder, or -o DIR and the inputs (got " +
                                              std::to_string(operands.size()) + " file names)");
         const std::string& out = operands[1];
         OutputKind kind = chosen != OutputKind::unknown ? chosen : outputKindForPath(out);
@@ -103,17 +118,16 @@ int runConvert(int argc, char** argv) {
         return convertOne(operands[0], out, kind, trace) ? exitOk : exitFailed;
     }
 
-    const std::filesystem::path dir = pathFromUtf8(parser.value("output-dir"));
-    if (operands.empty()) return usageError("convert", "no input given");
-    std::error_code ec;
+    const std::filesystem::path dir = pathFromUtf8(outputDir);
+    if (inputs.empty()) return usageError("convert", "no input given");
     if (!std::filesystem::is_directory(dir, ec))
-        return usageError("convert", "-o needs an existing folder, '" + parser.value("output-dir") + "' is not one");
+        return usageError("convert", "-o needs an existing folder, '" + outputDir + "' is not one");
     const OutputKind kind = chosen != OutputKind::unknown ? chosen : OutputKind::png;
-    for (const std::string& in : operands)
-        if (in == "-") return usageError("convert", "standard input has no name to write under -o DIR");
+    for (const std::string& in : inputs)
+        if (in == "-") return usageError("convert", "standard input has no name to write into a folder");
     std::set<std::string> written;
     bool allWritten = true;
-    for (const std::string& in : operands) {
+    for (const std::string& in : inputs) {
         const std::string out = utf8FromPath(dir / pathFromUtf8(in).filename().replace_extension(extensionFor(kind)));
         if (!written.insert(out).second) {
             std::fprintf(stderr, "%s: not written: an earlier input of the same name went to %s\n", in.c_str(),

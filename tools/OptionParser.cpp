@@ -37,25 +37,45 @@ bool OptionParser::take(const OptionDef& def, const std::string& spelled, int ar
                         const std::string* attached) {
     std::vector<std::string> got;
     if (attached) {
-        if (def.valueCount != 1) {
+        if (def.valueCount == 0) {
             failure = "option " + spelled + " does not take '=VALUE'";
             return false;
         }
         got.push_back(*attached);
-    } else {
-        for (int k = 0; k < def.valueCount; ++k) {
-            if (i + 1 >= argc) {
-                failure = "option " + spelled + " needs " + def.valueNames;
-                return false;
-            }
-            got.push_back(argv[++i]);
+    }
+    while (static_cast<int>(got.size()) < def.valueCount) {
+        if (i + 1 >= argc) {
+            failure = "option " + spelled + " needs " + def.valueNames;
+            return false;
         }
+        got.push_back(argv[++i]);
     }
     if (def.valueCount > 0 && seen.count(def.name)) {
         failure = "option " + spelled + " given twice";
         return false;
     }
     seen[def.name] = std::move(got);
+    return true;
+}
+
+// Short options may be bundled ("-vj4" is "-v -j 4"): letters without a
+// value are taken one by one until one that takes a value, which takes the
+// rest of the argument ("-j4") or, when nothing is left, the next argument.
+bool OptionParser::takeShort(const std::string& arg, int argc, char** argv, int& i) {
+    for (std::size_t k = 1; k < arg.size(); ++k) {
+        const OptionDef* def = findShort(arg[k]);
+        const std::string spelled = std::string("-") + arg[k];
+        if (!def) {
+            failure = "unknown option " + spelled;
+            return false;
+        }
+        if (def->valueCount == 0) {
+            if (!take(*def, spelled, argc, argv, i, nullptr)) return false;
+            continue;
+        }
+        const std::string rest = arg.substr(k + 1);
+        return take(*def, spelled, argc, argv, i, rest.empty() ? nullptr : &rest);
+    }
     return true;
 }
 
@@ -78,13 +98,8 @@ bool OptionParser::parse(int argc, char** argv) {
             const std::string attached = eq == std::string::npos ? "" : arg.substr(eq + 1);
             if (!take(*def, "--" + name, argc, argv, i, eq == std::string::npos ? nullptr : &attached))
                 return false;
-        } else {
-            const OptionDef* def = arg.size() == 2 ? findShort(arg[1]) : nullptr;
-            if (!def) {
-                failure = "unknown option " + arg;
-                return false;
-            }
-            if (!take(*def, arg, argc, argv, i, nullptr)) return false;
+        } else if (!takeShort(arg, argc, argv, i)) {
+            return false;
         }
     }
     return true;

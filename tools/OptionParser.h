@@ -1,8 +1,12 @@
-// The one parser of the tool's command lines. Options may come anywhere
-// after the command name, in long form (--output DIR, --output=DIR) or short
-// form (-o DIR); "--" ends the options. "-" alone and arguments that read as
+// The one parser of the tool's command lines, after getopt's conventions.
+// Options may come anywhere after the command name, in long form (--output
+// DIR, --output=DIR) or short form (-o DIR, -oDIR), short ones bundled
+// (-vj4 is -v -j 4); "--" ends the options. "-" alone and arguments that read as
 // negative numbers ("-1", "-.5") are operands, not options. Every command
 // accepts -h/--help.
+//
+// Not the platform's getopt_long: some options take two values (--start U V)
+// and negative numbers are operands, neither of which getopt allows.
 #pragma once
 
 #include <map>
@@ -45,6 +49,7 @@ private:
     const OptionDef* findShort(char name) const;
     bool take(const OptionDef& def, const std::string& spelled, int argc, char** argv, int& i,
               const std::string* attached);
+    bool takeShort(const std::string& arg, int argc, char** argv, int& i);
 
     std::string command;
     std::vector<OptionDef> defs;

@@ -137,6 +137,17 @@ TEST(ToolConvert, SeveralInputsGoIntoAFolderAndFailuresLeaveNoFile) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("out/pillow-rgba16.pam")));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("out")), {}), 2);
 
+    // Several inputs and a last argument that is a folder: as with -o.
+    std::filesystem::create_directory(dir.file("last"));
+    const Captured last = runCaptured("convert " + dataFile("pillow-hopper.rgb") + " " +
+                                      dataFile("pillow-200x32_rgba_bl_raw.tga") + " " + dir.file("last"));
+    EXPECT_EQ(last.status, 0) << last.err;
+    EXPECT_EQ(readPng(dir.file("last/pillow-hopper.png")).width, 128u);
+    EXPECT_EQ(readPng(dir.file("last/pillow-200x32_rgba_bl_raw.png")).width, 200u);
+    const Captured oneIntoFolder = runCaptured("convert -f pam " + dataFile("pillow-hopper.rgb") + " " + dir.file("last"));
+    EXPECT_EQ(oneIntoFolder.status, 0) << oneIntoFolder.err;
+    EXPECT_TRUE(std::filesystem::exists(dir.file("last/pillow-hopper.pam")));
+
     // Two inputs of the same name: the second is not written over the first.
     std::filesystem::create_directory(dir.file("b"));
     std::filesystem::copy_file(dataFile("pillow-hopper.sgi"), dir.file("b/pillow-hopper.rgb"));
@@ -171,8 +182,8 @@ TEST(ToolConvert, UsageErrors) {
         const char* message;
     } cases[] = {
         {"convert a.tga out.jpg", "cannot tell the output format of 'out.jpg'"},
-        {"convert onlyone", "give IN and OUT, or -o DIR"},
-        {"convert a.tga b.tga c.png", "give IN and OUT, or -o DIR"},
+        {"convert onlyone", "give IN and OUT, IN... and a folder, or -o DIR"},
+        {"convert a.tga b.tga c.png", "give IN and OUT, IN... and a folder, or -o DIR and the inputs ('c.png' is not a folder)"},
         {"convert --format gif a.tga -", "unknown format 'gif'"},
         {"convert -o /nonexistent/dir a.tga", "-o needs an existing folder"},
         {"convert -o /tmp -", "standard input has no name"},

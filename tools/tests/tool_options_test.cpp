@@ -39,10 +39,46 @@ TEST(ToolOptions, UsageErrorsNameTheirCauseAndExitWith2) {
         {"info x.tga -q", "ornatex info: unknown option -q"},
         {"convert --format=gif a.tga -", "unknown"},
         {"mesh sphere 1 --help=yes", "option --help does not take '=VALUE'"},
+        {"check -vq x.tga", "ornatex check: unknown option -q"},
+        {"check -vj", "ornatex check: option -j needs N"},
+        {"check -j4 -j 2 x.tga", "ornatex check: option -j given twice"},
+        {"check --jobs= x.tga", "-j needs a whole number of threads from 1 to 1024, not ''"},
     };
     for (const auto& c : cases) {
         const RunResult r = runTool(std::string(c.args) + " 2>&1 >/dev/null");
         EXPECT_EQ(r.status, 2) << c.args;
         EXPECT_NE(r.output.find(c.message), std::string::npos) << c.args << "\n" << r.output;
     }
+}
+
+// getopt's conventions: bundled short options, attached values, --opt=value
+// and "--" before operands that start with a dash.
+TEST(ToolOptions, GetoptSpellingsMeanTheSame) {
+    const std::string file = dataFile("tiffcp-hopper-palette-1strip.tif");
+    const RunResult plain = runTool("check -v -j 1 " + file);
+    ASSERT_EQ(plain.status, 0);
+    // The loaders' text first, then the summary; the summary's time varies.
+    const std::string traced = plain.output.substr(0, plain.output.find("1 file checked in"));
+    EXPECT_EQ(traced.rfind("Byte order: 18761\n", 0), 0u);
+    for (const char* spelled : {"-vj1", "-vj 1", "-v -j1", "--verbose --jobs=1", "-j1 -v", "-vj1 --"}) {
+        const RunResult r = runTool(std::string("check ") + spelled + " " + file);
+        EXPECT_EQ(r.status, 0) << spelled;
+        EXPECT_EQ(r.output.substr(0, r.output.find("1 file checked in")), traced) << spelled;
+    }
+    const RunResult four = runTool("check -j4 " + file);
+    EXPECT_EQ(four.status, 0);
+    EXPECT_EQ(four.output.rfind("1 file checked in ", 0), 0u) << four.output;
+
+    // After "--" a name that starts with a dash is a file, not an option.
+    TempDir dir;
+    std::filesystem::copy_file(file, dir.file("-odd.tif"));
+#if defined(_WIN32)
+    const std::string inDir = "cd /d \"" + dir.path.string() + "\" && " + toolCommand();
+#else
+    const std::string inDir = "cd '" + dir.path.string() + "' && " + toolCommand();
+#endif
+    const RunResult dashed = runCommand(inDir + " check -- -odd.tif 2>&1");
+    EXPECT_EQ(dashed.status, 0) << dashed.output;
+    const RunResult unknown = runCommand(inDir + " check -odd.tif 2>&1");
+    EXPECT_EQ(unknown.status, 2) << unknown.output;
 }
