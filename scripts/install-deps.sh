@@ -10,9 +10,10 @@ build_pkgs=(cmake ninja-build g++ pkg-config libsdl2-dev libgl-dev libegl-dev
             libpng-dev libstb-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
             libgl1-mesa-dri libglx-mesa0 libegl-mesa0)
 # Peers for benchmarks and interoperability, the end-to-end test under Xvfb,
-# clang with its sanitizer and fuzzer runtimes, and dpkg-dev for the Debian
+# clang with its sanitizer and fuzzer runtimes, bash-completion (the tool's
+# completion is tested through its helpers), and dpkg-dev for the Debian
 # package (cpack reads library dependencies with dpkg-shlibdeps).
-test_pkgs=(libtiff-dev libtiff-tools imagemagick xvfb xdotool dpkg-dev
+test_pkgs=(libtiff-dev libtiff-tools imagemagick xvfb xdotool dpkg-dev bash-completion
            clang libclang-rt-14-dev)
 
 # The other platforms: mingw-w64 cross compilers for Windows x64 and x86,
