@@ -49,6 +49,8 @@ expect "$(complete_words ornatex info tex)" "texture with spaces.tga"
 expect "$(complete_words ornatex info 'texture\ w')" "texture with spaces.tga"
 expect "$(complete_words ornatex check "'texture w")" "texture with spaces.tga"
 expect "$(complete_words ornatex convert it)" "it's \$HOME [1].rgb"
+expect "$(complete_words ornatex convert 'it\'"'"'s\ \$H')" "it's \$HOME [1].rgb"
+expect "$(complete_words ornatex info '"texture w')" "texture with spaces.tga"
 expect "$(complete_words ornatex convert -o su)" "sub folder"
 expect "$(complete_words ornatex info p)" "plain.tif"
 [ $fail -eq 0 ] || exit 1
