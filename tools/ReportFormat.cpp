@@ -6,11 +6,69 @@ namespace tool {
 
 namespace {
 
+// Whether the bytes are well-formed UTF-8: no stray continuation bytes, no
+// overlong forms, no surrogates, nothing above U+10FFFF.
+bool isUtf8(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        std::size_t length;
+        unsigned char low = 0x80, high = 0xBF;  // the allowed range of the second byte
+        if (lead < 0x80) length = 1;
+        else if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+        else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0) low = 0xA0;   // overlong
+            if (lead == 0xED) high = 0x9F;  // surrogates
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0) low = 0x90;   // overlong
+            if (lead == 0xF4) high = 0x8F;  // above U+10FFFF
+        } else {
+            return false;
+        }
+        if (text.size() - i < length) return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            const unsigned char c = static_cast<unsigned char>(text[i + k]);
+            if (c < (k == 1 ? low : 0x80) || c > (k == 1 ? high : 0xBF)) return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+std::string base64(const std::string& bytes) {
+    static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    std::size_t i = 0;
+    for (; i + 3 <= bytes.size(); i += 3) {
+        const unsigned v = unsigned(static_cast<unsigned char>(bytes[i])) << 16 |
+                           unsigned(static_cast<unsigned char>(bytes[i + 1])) << 8 |
+                           unsigned(static_cast<unsigned char>(bytes[i + 2]));
+        for (int shift = 18; shift >= 0; shift -= 6) out += digits[(v >> shift) & 63];
+    }
+    const std::size_t left = bytes.size() - i;
+    if (left) {
+        unsigned v = unsigned(static_cast<unsigned char>(bytes[i])) << 16;
+        if (left == 2) v |= unsigned(static_cast<unsigned char>(bytes[i + 1])) << 8;
+        out += digits[(v >> 18) & 63];
+        out += digits[(v >> 12) & 63];
+        out += left == 2 ? digits[(v >> 6) & 63] : '=';
+        out += '=';
+    }
+    return out;
+}
+
 nlohmann::ordered_json reportObject(const FileReport& r) {
     const ornatex::ImageInfo& info = r.info;
     const bool known = !info.format.empty();
     nlohmann::ordered_json o;
+    // A name that is not UTF-8 (any bytes but '/' and NUL make a name on
+    // Unix) is shown as text with U+FFFD for what does not decode, and kept
+    // exactly in "fileBytes" so that a script can open the file again.
+    const bool textName = isUtf8(r.path);
     o["file"] = r.path;
+    o["fileBytes"] = textName ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(base64(r.path));
     o["ok"] = r.ok;
     o["error"] = r.ok ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(r.error);
     o["format"] = known ? nlohmann::ordered_json(info.format) : nlohmann::ordered_json(nullptr);

@@ -13,7 +13,9 @@ namespace tool {
 // RLE scanlines, colour map, SIZE bytes: loads as rgb|rgba / refused: REASON.
 std::string reportAsText(const FileReport& report);
 
-// One JSON array with an object per file: "file", "ok", "error" (null when
+// One JSON array with an object per file: "file" (the name as text; bytes
+// that are not UTF-8 become U+FFFD), "fileBytes" (null for a UTF-8 name,
+// otherwise the name's exact bytes in base64), "ok", "error" (null when
 // ok), "format" (null when not recognised), "width", "height", "channels"
 // (samples a stored pixel, as the header says), "bitsPerChannel", "origin",
 // "compression", "strips", "rleScanlines", "colorMap", "colorMapLength",

@@ -102,6 +102,41 @@ TEST(ToolCheckWalk, DanglingAndLoopingLinksAreFailuresNotSilence) {
     EXPECT_EQ(named.err, root + "/dangling.tga: cannot read: No such file or directory\n");
 }
 
+// Unix names are bytes: one that is not UTF-8 is kept exactly, in base64,
+// beside its text form, so that a script can open the file again.
+TEST(ToolCheckWalk, JsonKeepsNamesThatAreNotUtf8) {
+    TempDir dir;
+    const struct {
+        std::string name;  // as the folder holds it, "./" in front
+        const char* bytes;  // base64 of the name, or null for a UTF-8 name
+    } cases[] = {
+        {"./bad\xff\xfename.tga", "Li9iYWT//m5hbWUudGdh"},
+        {"./caf\xc3\xa9\xed\xa0\x80.rgb", "Li9jYWbDqe2ggC5yZ2I="},  // an encoded surrogate
+        {"./x\xc0\xaf.tga", "Li94wK8udGdh"},                       // an overlong '/'
+        {"./ab\xf4\x90\x80\x80.tga", "Li9hYvSQgIAudGdh"},         // above U+10FFFF
+        {"./t\xe9.tga", "Li906S50Z2E="},                           // Latin-1
+        {"./fa\xc3\xa7" "ade \xf0\x9f\x8c\x8a.tga", nullptr},   // UTF-8: text only
+    };
+    for (const auto& c : cases) fs::copy_file(dataFile("pillow-200x32_rgba_bl_raw.tga"), dir.path / c.name);
+    const RunResult r = runCommand("cd '" + dir.path.string() + "' && " + toolCommand() + " check --json .");
+    EXPECT_EQ(r.status, 0);
+    const nlohmann::json report = nlohmann::json::parse(r.output);
+    ASSERT_EQ(report.size(), std::size(cases));
+    for (const auto& c : cases) {
+        bool found = false;
+        for (const nlohmann::json& o : report) {
+            if (c.bytes ? o["fileBytes"] != c.bytes : o["file"] != c.name) continue;
+            found = true;
+            EXPECT_EQ(o["ok"], true);
+            EXPECT_TRUE(o["file"].is_string());
+            if (!c.bytes) {
+                EXPECT_TRUE(o["fileBytes"].is_null());
+            }
+        }
+        EXPECT_TRUE(found) << c.name;
+    }
+}
+
 TEST(ToolCheckWalk, FolderAndFileWithoutPermissionFailTheRun) {
     bool possible = false;
     const std::string prefix = unprivilegedPrefix(possible);
