@@ -130,18 +130,18 @@ std::string meshFromPrimitive(const Primitive& p, Mesh& mesh) {
     for (unsigned v : order)
         if (v >= count) return "index " + std::to_string(v) + " lies beyond the " + std::to_string(count) + " vertices";
     switch (p.drawMode) {
-        case 4:
+        case kwDrawTriangles:
             mesh.triangles.assign(order.begin(), order.begin() + order.size() / 3 * 3);
             break;
-        case 6:
+        case kwDrawTriangleFan:
             for (std::size_t k = 1; k + 1 < order.size(); ++k)
                 mesh.triangles.insert(mesh.triangles.end(), {order[0], order[k], order[k + 1]});
             break;
-        case 2:
-        case 3:
+        case kwDrawLineLoop:
+        case kwDrawLineStrip:
             if (!order.empty()) {
                 mesh.lines.push_back(order);
-                if (p.drawMode == 2 && order.size() > 1) mesh.lines.back().push_back(order[0]);
+                if (p.drawMode == kwDrawLineLoop && order.size() > 1) mesh.lines.back().push_back(order[0]);
             }
             break;
         default:

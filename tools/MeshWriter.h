@@ -18,8 +18,8 @@ struct Mesh {
 };
 
 // Reads the primitive's records and turns its draw mode and indices into
-// faces: triangle fan (mode 6) into triangles around the first vertex,
-// separate triangles (4) into triples, line loop (2) and line strip (3) into
+// faces: kwDrawTriangleFan into triangles around the first vertex,
+// kwDrawTriangles into triples, kwDrawLineLoop and kwDrawLineStrip into
 // polylines. An indexed primitive takes its vertices in index order. Returns
 // an error text (empty on success): an index beyond the vertex array, a draw
 // mode it does not know.

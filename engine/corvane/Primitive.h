@@ -16,6 +16,15 @@ enum class kwVertexFormat { none, V2, N3V3, T2V3, T2N3V3 };
 CORVANE_API int kwVertexFloats(kwVertexFormat format);
 CORVANE_API int kwVertexPositionOffset(kwVertexFormat format);
 
+// The graphics-library primitive codes that Primitive::drawMode takes (the
+// field stays an int, as the contract gives it).
+enum kwDrawMode : int {
+    kwDrawLineLoop = 2,
+    kwDrawLineStrip = 3,
+    kwDrawTriangles = 4,
+    kwDrawTriangleFan = 6,
+};
+
 class CORVANE_API Primitive : public kwBoundary {
 public:
     Primitive();
@@ -35,9 +44,8 @@ public:
     // Bumped whenever arrays are handed over, so a renderer knows to upload again.
     unsigned getArrayVersion() const { return arrayVersion; }
 
-    // The graphics-library primitive code: 2 line loop, 3 line strip,
-    // 4 separate triangles, 6 triangle fan.
-    int drawMode = 4;
+    // The graphics-library primitive code, one of kwDrawMode.
+    int drawMode = kwDrawTriangles;
 
     // Engine-internal: the renderer's record of this primitive's buffer
     // objects, or null before the first draw.

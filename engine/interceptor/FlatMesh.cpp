@@ -54,7 +54,7 @@ PrimitiveIndexed* FlatMesh::build() const {
         idx[i] = static_cast<unsigned short>(i);
     }
     PrimitiveIndexed* mesh = new PrimitiveIndexed;
-    mesh->drawMode = 4;
+    mesh->drawMode = kwDrawTriangles;
     mesh->addCoordArray(v, idx, count, count);
     return mesh;
 }

@@ -24,7 +24,7 @@ Ground::Ground(float size_, float centerX, float centerZ) : size(size_) {
             idx[k++] = a; idx[k++] = c; idx[k++] = b;
             idx[k++] = b; idx[k++] = c; idx[k++] = d;
         }
-    drawMode = 4;
+    drawMode = kwDrawTriangles;
     addCoordArray(v, idx, n * n, k);
 }
 

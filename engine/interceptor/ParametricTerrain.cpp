@@ -62,7 +62,7 @@ ParametricTerrain::ParametricTerrain()
             indices[k++] = a0; indices[k++] = c0; indices[k++] = b0;
             indices[k++] = b0; indices[k++] = c0; indices[k++] = d0;
         }
-    mesh->drawMode = 4;
+    mesh->drawMode = kwDrawTriangles;
     rebuild();
     addChild(mesh);
 }

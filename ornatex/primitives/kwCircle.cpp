@@ -17,7 +17,7 @@ kwCircle::kwCircle(float radius, float centerX, float centerY, float, bool fille
             rim[i] = {0.0f, 0.0f, 1.0f, rimCoordinate(centerX, radius, trig.cs[i]),
                       rimCoordinate(centerY, radius, trig.sn[i]), 0.0f};
         }
-        drawMode = 6;  // triangle fan
+        drawMode = kwDrawTriangleFan;
         addCoordArray(rim, rimPoints);
     } else {
         vertexV2* rim = new vertexV2[rimPoints];
@@ -25,7 +25,7 @@ kwCircle::kwCircle(float radius, float centerX, float centerY, float, bool fille
             rim[i] = {rimCoordinate(centerX, radius, trig.cs[i]),
                       rimCoordinate(centerY, radius, trig.sn[i])};
         }
-        drawMode = 2;  // line loop, closed from point 23 back to point 0
+        drawMode = kwDrawLineLoop;  // closed from point 23 back to point 0
         addCoordArray(rim, rimPoints);
     }
     setColor(kwVec4(1.0f, 1.0f, 0.0f, 0.9f));

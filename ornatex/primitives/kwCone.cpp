@@ -72,7 +72,7 @@ kwCone::kwCone(float a, float b, float length) {
         }
     }
 
-    drawMode = 4;  // separate triangles
+    drawMode = kwDrawTriangles;
     addCoordArray(vertexArray.release(), indexArray.release(), coneVertices, coneIndices);
 }
 

@@ -58,7 +58,7 @@ void kwSphere::makeSphere() {
         kwVec3 a = face[0], b = face[1], c = face[2];
         subdivide(a, b, c, depthLimit, cursor);
     }
-    drawMode = 4;  // separate triangles
+    drawMode = kwDrawTriangles;
     addCoordArray(vertices, recordCount);
 }
 

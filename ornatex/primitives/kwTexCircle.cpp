@@ -21,7 +21,7 @@ kwTexCircle::kwTexCircle(float radius, float centerX, float centerY, float) {
         const float y = rimCoordinate(centerY, radius, trig.sn[i]);
         rim[i] = {finiteOrZero(static_cast<double>(x) * k), finiteOrZero(static_cast<double>(y) * k), x, y, 0.0f};
     }
-    drawMode = 6;  // triangle fan
+    drawMode = kwDrawTriangleFan;
     addCoordArray(rim, rimPoints);
 }
 

@@ -42,7 +42,7 @@ struct TexturedSquare : PrimitiveInterleaved {
     explicit TexturedSquare(float size) {
         const float h = size / 2;
         auto* v = new vertexT2V3[4]{{0, 0, -h, 0, h}, {1, 0, h, 0, h}, {1, 1, h, 0, -h}, {0, 1, -h, 0, -h}};
-        drawMode = 6;
+        drawMode = kwDrawTriangleFan;
         addCoordArray(v, 4);
     }
 };
