@@ -5,6 +5,7 @@
 #include <ornatex/imageloaders/ImageLoaderRGBA.h>
 #include <ornatex/imageloaders/ImageLoaderTGA.h>
 #include <ornatex/imageloaders/ImageLoaderTIFF.h>
+#include <ornatex/primitives/GridPlan.h>
 #include <ornatex/primitives/kwCircle.h>
 #include <ornatex/primitives/kwCone.h>
 #include <ornatex/primitives/kwCylinder.h>

@@ -42,7 +42,7 @@ constexpr unsigned indexableVertices = 65536;
 OptionParser makeParser() {
     return OptionParser("mesh", {
         {"output", 'o', 1, "OUT", "file to write (.obj or .ply), or - for standard output"},
-        {"format", 'f', 1, "obj|ply", "output format; needed with -o -"},
+        {"format", 'f', 1, "obj|ply", "output format (default: from OUT's extension; obj for -o -)"},
         {"start", 0, 2, "U V", "parametric: start of the u and v ranges (default 0 0)"},
         {"stop", 0, 2, "U V", "parametric: end of the ranges (default 12.6 12.6)"},
         {"step", 0, 2, "U V", "parametric: step in u and v (default 0.1 0.1)"},
@@ -78,16 +78,14 @@ void printHelp(const OptionParser& parser) {
                "are 16 bits wide, so a grid of more than 65536 vertices is refused, and so\n"
                "is an empty grid (no cell in one direction, or a step that is not positive).\n"
                "\n"
+               "A shape with nothing to draw is refused: a radius of 0 (both radii, for\n"
+               "the cone), a cone or cylinder of length 0, or numbers so extreme that the\n"
+               "mesh would hold infinities. With -o - the mesh goes to standard output as\n"
+               "OBJ unless --format ply is given.\n"
+               "\n"
                "Exit status: 0 when the mesh was written, 1 when it was refused or could\n"
                "not be written (no file is left behind), 2 for a usage error.\n",
                stdout);
-}
-
-// Cells in one direction of the grid, counted as the library counts them:
-// (stop - start) / step in double precision, rounded to single, truncated
-// toward zero. Kept as a double so that no count overflows.
-double gridCells(float start, float stop, float step) {
-    return std::trunc(static_cast<double>(static_cast<float>((static_cast<double>(stop) - start) / step)));
 }
 
 struct GridSettings {
@@ -96,26 +94,46 @@ struct GridSettings {
     float step[2] = {0.1f, 0.1f};
 };
 
-// Why the grid cannot be written, or an empty string.
+// Why the grid cannot be written, or an empty string. The library sizes the
+// grid; the tool refuses, besides what the library refuses, a grid without
+// any triangle and one whose 16-bit indices would wrap.
 std::string refuseGrid(const GridSettings& g) {
+    const ornatex::GridPlan plan = ornatex::planGrid(g.step[0], g.step[1], g.start[0], g.start[1], g.stop[0], g.stop[1]);
     char text[256];
-    if (!(g.step[0] > 0.0f) || !(g.step[1] > 0.0f)) {
-        std::snprintf(text, sizeof text, "the grid is empty: the step (%g, %g) is not positive", g.step[0],
-                      g.step[1]);
+    if (plan.problem != ornatex::GridProblem::none) return "the grid is empty: " + plan.reason;
+    if (plan.cellsU <= 0 || plan.cellsV <= 0) {
+        std::snprintf(text, sizeof text, "the grid is empty: %.0f by %.0f cells", plan.cellsU, plan.cellsV);
         return text;
     }
-    const double nu = gridCells(g.start[0], g.stop[0], g.step[0]);
-    const double nv = gridCells(g.start[1], g.stop[1], g.step[1]);
-    if (nu <= 0 || nv <= 0) {
-        std::snprintf(text, sizeof text, "the grid is empty: %.0f by %.0f cells", nu, nv);
-        return text;
-    }
-    if ((nu + 1) * (nv + 1) > indexableVertices) {
+    if (plan.vertexCount() > indexableVertices) {
         std::snprintf(text, sizeof text, "the grid has %.0f by %.0f vertices, more than the 65536 its 16-bit indices address",
-                      nu + 1, nv + 1);
+                      plan.cellsU + 1, plan.cellsV + 1);
         return text;
     }
     return "";
+}
+
+// Why the shape's numbers give nothing to draw, or an empty string: a radius
+// of 0 puts every vertex of a circle or a sphere on one point, a cone whose
+// radii are both 0 is a line, and a length of 0 leaves the cone's normals
+// undefined.
+std::string refuseShape(const std::string& name, const std::vector<float>& n) {
+    if ((name == "circle" || name == "disc" || name == "texcircle" || name == "sphere") && n[0] == 0.0f)
+        return "a " + name + " of radius 0 is a single point";
+    if ((name == "cone" && n[2] == 0.0f) || (name == "cylinder" && n[1] == 0.0f))
+        return "a " + name + " of length 0 has no defined normals";
+    if ((name == "cone" && n[0] == 0.0f && n[1] == 0.0f) || (name == "cylinder" && n[0] == 0.0f))
+        return "a " + name + " of radius 0 is a line";
+    return "";
+}
+
+// Whether every number of the mesh is finite: a vertex file has no way to
+// say infinity, and the arithmetic of extreme numbers can overflow.
+bool allFinite(const Mesh& mesh) {
+    for (const std::vector<float>* column : {&mesh.positions, &mesh.normals, &mesh.texCoords})
+        for (float x : *column)
+            if (!std::isfinite(x)) return false;
+    return true;
 }
 
 Primitive* build(const Shape& shape, const std::vector<float>& n, const GridSettings& grid) {
@@ -187,6 +205,9 @@ int runMesh(int argc, char** argv) {
         format = meshFormatFor("." + parser.value("format"));
         if (format == MeshFormat::unknown) return usageError("mesh", "unknown format '" + parser.value("format") + "' (obj or ply)");
     }
+    // Standard output has no extension to tell the format by: OBJ, the
+    // format that every viewer reads, unless --format says otherwise.
+    if (format == MeshFormat::unknown && out == "-") format = MeshFormat::obj;
     if (format == MeshFormat::unknown)
         return usageError("mesh", "cannot tell the output format of '" + out + "' (use .obj or .ply, or --format)");
 
@@ -194,9 +215,10 @@ int runMesh(int argc, char** argv) {
         const std::string refusal = refuseGrid(grid);
         if (!refusal.empty()) return failed(refusal);
     }
-    if ((shape->name == std::string("cone") && numbers[2] == 0.0f) ||
-        (shape->name == std::string("cylinder") && numbers[1] == 0.0f))
-        return failed(std::string("a ") + shape->name + " of length 0 has no defined normals");
+    if (!parametric) {
+        const std::string refusal = refuseShape(shape->name, numbers);
+        if (!refusal.empty()) return failed(refusal);
+    }
 
     std::unique_ptr<Primitive> primitive;
     try {
@@ -210,6 +232,9 @@ int runMesh(int argc, char** argv) {
 
     Mesh mesh;
     std::string error = meshFromPrimitive(*primitive, mesh);
+    if (error.empty() && !allFinite(mesh))
+        return failed(std::string("these numbers overflow single precision: the ") + shape->name +
+                      " would hold infinite or not-a-number values");
     if (error.empty() && parser.given("unit-normals")) normalizeNormals(mesh);
     if (error.empty()) {
         // The command that made the file, without where it went.

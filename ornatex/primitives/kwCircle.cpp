@@ -1,6 +1,6 @@
 #include <ornatex/primitives/kwCircle.h>
 
-#include <cmath>
+#include <memory>
 
 #include "RimMath.h"
 
@@ -12,21 +12,21 @@ kwCircle::kwCircle(float radius, float centerX, float centerY, float, bool fille
     using ornatex_rim::rimCoordinate;
     const ornatex_rim::RimTrig& trig = ornatex_rim::rimTrig();
     if (filled) {
-        vertexN3V3* rim = new vertexN3V3[rimPoints];
+        std::unique_ptr<vertexN3V3[]> rim(new vertexN3V3[rimPoints]);
         for (int i = 0; i < rimPoints; ++i) {
             rim[i] = {0.0f, 0.0f, 1.0f, rimCoordinate(centerX, radius, trig.cs[i]),
                       rimCoordinate(centerY, radius, trig.sn[i]), 0.0f};
         }
         drawMode = kwDrawTriangleFan;
-        addCoordArray(rim, rimPoints);
+        addCoordArray(rim.release(), rimPoints);
     } else {
-        vertexV2* rim = new vertexV2[rimPoints];
+        std::unique_ptr<vertexV2[]> rim(new vertexV2[rimPoints]);
         for (int i = 0; i < rimPoints; ++i) {
             rim[i] = {rimCoordinate(centerX, radius, trig.cs[i]),
                       rimCoordinate(centerY, radius, trig.sn[i])};
         }
         drawMode = kwDrawLineLoop;  // closed from point 23 back to point 0
-        addCoordArray(rim, rimPoints);
+        addCoordArray(rim.release(), rimPoints);
     }
     setColor(kwVec4(1.0f, 1.0f, 0.0f, 0.9f));
 }

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <memory>
 
-#include "RimMath.h"
+#include "GridIndices.h"
 
 namespace {
 constexpr int sectors = 36;
@@ -11,6 +11,7 @@ constexpr int rings = 4;
 constexpr float sectorStep = 0.17453294f;  // 10 degrees in radians
 constexpr unsigned coneVertices = sectors * rings;           // 144
 constexpr unsigned coneIndices = (sectors - 1) * (rings - 1) * 6;  // 630
+static_assert(coneIndices == ornatex_grid::gridIndexCount(rings, sectors), "one cell per ring and sector step");
 // Sine and cosine of the sector angles s × 0.17453294 (the angle in single
 // precision), each rounded to single precision. Computed once, on first use,
 // and constant from then on.
@@ -41,8 +42,10 @@ kwCone::kwCone(float a, float b, float length) {
     unsigned short* indices = indexArray.get();
     vertexN3V3* vertices = vertexArray.get();
 
-    // (a - b) / L in double precision, rounded to single; 0 when L is 0.
-    const float nx = ornatex_rim::finiteOrZero((static_cast<double>(a) - b) / length);
+    // (a - b) / L in double precision, rounded to single; 0 when L is 0,
+    // where the quotient has no meaning. Any other quotient is kept as it is,
+    // even one too large for single precision.
+    const float nx = length == 0.0f ? 0.0f : static_cast<float>((static_cast<double>(a) - b) / length);
     const float halfLength = length * 0.5f;
     // Ring h: radius a + h × (b - a) / 3 and x = h × L / 3 - L × 0.5, each in
     // double precision rounded to single; the same for every sector.
@@ -58,19 +61,9 @@ kwCone::kwCone(float a, float b, float length) {
         for (int h = 0; h < rings; ++h) *out++ = {nx, sn, cs, ringX[h], sn * ringRadius[h], cs * ringRadius[h]};
     }
 
-    unsigned short* idx = indices;
-    for (int s = 0; s < sectors - 1; ++s) {
-        for (int h = 0; h < rings - 1; ++h) {
-            const unsigned short n = static_cast<unsigned short>(rings * s + h);
-            const unsigned short quad[6] = {n,
-                                            static_cast<unsigned short>(n + 1),
-                                            static_cast<unsigned short>(n + rings),
-                                            static_cast<unsigned short>(n + rings),
-                                            static_cast<unsigned short>(n + 1),
-                                            static_cast<unsigned short>(n + rings + 1)};
-            for (unsigned short q : quad) *idx++ = q;
-        }
-    }
+    // Sectors are the grid's rows and rings its columns. Sector 35 is the
+    // last row, so no cell joins it to sector 0: the wedge stays open.
+    ornatex_grid::writeGridIndices(indices, rings, sectors, ornatex_grid::FirstStep::nextColumn);
 
     drawMode = kwDrawTriangles;
     addCoordArray(vertexArray.release(), indexArray.release(), coneVertices, coneIndices);

@@ -6,7 +6,9 @@
 // x = h × L / 3 - L / 2 with radius a + h × (b - a) / 3; angle 0 points
 // along +z and grows toward +y. The normal is ((a - b) / L, sin, cos): it
 // points outward, perpendicular to the slanted side, but is not of unit
-// length unless a = b. With L = 0 its x component is 0.
+// length unless a = b. With L = 0 its x component is 0; any other length
+// follows the formula, so a quotient too large for single precision gives
+// an infinite x component.
 //
 // 630 indices, separate triangles (draw mode 4), wound counter-clockwise
 // seen from outside. Only the strips from sector s to s + 1 for s up to 34

@@ -19,7 +19,8 @@
 // Parameters for which no grid is defined (a step that is not a positive
 // finite number, a range that is not finite, a stop below its start by two
 // steps or more) give an empty grid (draw mode 3) and one line on standard
-// output saying why.
+// output saying why; <ornatex/primitives/GridPlan.h> tells the size and the
+// reason without building anything.
 #pragma once
 
 #include <corvane/PrimitiveIndexed.h>
@@ -33,8 +34,10 @@ public:
     ORNATEX_MEMBER_API ~kwParametric() override;
 
     // Rebuilds the grid if the boundary-dirty flag is set, hands it to the
-    // base and then runs Primitive::update, which clears the flag. Does
-    // nothing at all while the flag is clear.
+    // base and then runs Primitive::update, which clears the flag; a setter
+    // that the surface calls during the rebuild leaves it set, so that the
+    // next update builds the grid it asked for. Does nothing at all while the
+    // flag is clear.
     ORNATEX_MEMBER_API void update(kwContext* context) override;
 
     // The surface, called once per vertex in this order, row by row.
@@ -43,7 +46,8 @@ public:
     // Base: (0, 1, 0).
     ORNATEX_MEMBER_API virtual kwVec3 getNormal(float u, float v);
     // Base: (u / (stopU - startU), v / (stopV - startV)); the start is not
-    // subtracted, and a zero-width range gives 0.
+    // subtracted. A zero-width range gives 0; any other quotient is kept as
+    // it is, infinite or not a number included.
     ORNATEX_MEMBER_API virtual kwVec2 getTexCoord(float u, float v);
 
     // Each stores (u, v), marks the node dirty and notifies its parents.
@@ -59,5 +63,7 @@ public:
     float stopV = 12.6f;
 
 private:
-    ORNATEX_HIDDEN void rebuild();
+    // Builds and hands over the grid; returns whether the surface called a
+    // setter meanwhile.
+    ORNATEX_HIDDEN bool rebuild();
 };

@@ -1,6 +1,7 @@
 #include <ornatex/primitives/kwSphere.h>
 
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -52,14 +53,14 @@ void kwSphere::setRadius(float r) {
 }
 
 void kwSphere::makeSphere() {
-    vertexN3V3* vertices = new vertexN3V3[recordCount];
-    vertexN3V3* cursor = vertices;
+    std::unique_ptr<vertexN3V3[]> vertices(new vertexN3V3[recordCount]);
+    vertexN3V3* cursor = vertices.get();
     for (const auto& face : faces) {
         kwVec3 a = face[0], b = face[1], c = face[2];
         subdivide(a, b, c, depthLimit, cursor);
     }
     drawMode = kwDrawTriangles;
-    addCoordArray(vertices, recordCount);
+    addCoordArray(vertices.release(), recordCount);
 }
 
 void kwSphere::subdivide(kwVec3& a, kwVec3& b, kwVec3& c, int depth, vertexN3V3*& cursor) {

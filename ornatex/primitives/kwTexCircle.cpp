@@ -1,6 +1,6 @@
 #include <ornatex/primitives/kwTexCircle.h>
 
-#include <cmath>
+#include <memory>
 
 #include "RimMath.h"
 
@@ -9,20 +9,21 @@ constexpr int rimPoints = ornatex_rim::RimTrig::points;
 }  // namespace
 
 kwTexCircle::kwTexCircle(float radius, float centerX, float centerY, float) {
-    using ornatex_rim::finiteOrZero;
     using ornatex_rim::rimCoordinate;
     const ornatex_rim::RimTrig& trig = ornatex_rim::rimTrig();
-    // 1 / r in double precision, rounded to single; 0 when r is 0 (or so
-    // small that the reciprocal overflows), where the scale has no meaning.
-    const float k = finiteOrZero(1.0 / static_cast<double>(radius));
-    vertexT2V3* rim = new vertexT2V3[rimPoints];
+    // 1 / r in double precision, rounded to single; 0 when r is 0, where the
+    // scale has no meaning. Any other radius keeps its reciprocal, even one
+    // too large for single precision.
+    const float k = radius == 0.0f ? 0.0f : static_cast<float>(1.0 / static_cast<double>(radius));
+    std::unique_ptr<vertexT2V3[]> rim(new vertexT2V3[rimPoints]);
     for (int i = 0; i < rimPoints; ++i) {
         const float x = rimCoordinate(centerX, radius, trig.cs[i]);
         const float y = rimCoordinate(centerY, radius, trig.sn[i]);
-        rim[i] = {finiteOrZero(static_cast<double>(x) * k), finiteOrZero(static_cast<double>(y) * k), x, y, 0.0f};
+        rim[i] = {static_cast<float>(static_cast<double>(x) * k), static_cast<float>(static_cast<double>(y) * k), x,
+                  y, 0.0f};
     }
     drawMode = kwDrawTriangleFan;
-    addCoordArray(rim, rimPoints);
+    addCoordArray(rim.release(), rimPoints);
 }
 
 kwTexCircle::~kwTexCircle() = default;

@@ -259,8 +259,8 @@ TEST_F(MeshExport, GridsBeyond16BitIndicesAndEmptyGridsAreRefusedWithoutAFile) {
         {"--step 0.01 0.01", "the grid has 1261 by 1261 vertices, more than the 65536"},
         {"--stop 256 255 --step 1 1", "the grid has 257 by 256 vertices, more than the 65536"},
         {"--step 1e-30 1e-30", "the grid has 1260000"},
-        {"--step 0 0.1", "the grid is empty: the step (0, 0.1) is not positive"},
-        {"--step -1 1", "the grid is empty: the step (-1, 1) is not positive"},
+        {"--step 0 0.1", "the grid is empty: the step (0, 0.1) is not a positive finite number"},
+        {"--step -1 1", "the grid is empty: the step (-1, 1) is not a positive finite number"},
         {"--start 1 0 --stop 1 5", "the grid is empty: 0 by 50 cells"},
         {"--start 5 5 --stop 0 0", "the grid is empty: -50 by -50 cells"},
     };
