@@ -262,7 +262,7 @@ TEST_F(MeshExport, GridsBeyond16BitIndicesAndEmptyGridsAreRefusedWithoutAFile) {
         {"--step 0 0.1", "the grid is empty: the step (0, 0.1) is not a positive finite number"},
         {"--step -1 1", "the grid is empty: the step (-1, 1) is not a positive finite number"},
         {"--start 1 0 --stop 1 5", "the grid is empty: 0 by 50 cells"},
-        {"--start 5 5 --stop 0 0", "the grid is empty: -50 by -50 cells"},
+        {"--start 5 5 --stop 0 0", "the grid is empty: a stop lies two steps or more below its start (-50 by -50 cells)"},
     };
     for (const auto& c : cases) {
         const tooltest::RunResult r = tooltest::runTool("mesh parametric " + c.args + " -o " + out + " 2>&1");
