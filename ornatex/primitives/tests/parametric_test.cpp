@@ -1,3 +1,4 @@
+#include <ornatex/primitives/GridPlan.h>
 #include <ornatex/primitives/kwParametric.h>
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -16,29 +18,6 @@
 using namespace primtest;
 
 namespace {
-
-// A child whose update calls are counted: Primitive::update passes the
-// update down to the children, so the count says whether it ran.
-class CountingNode : public kwNode {
-public:
-    explicit CountingNode(int* counter) : updates(counter) {}
-    void update(kwContext*) override { ++*updates; }
-    int* updates;
-};
-
-// The parametric node under a parent, with a counting child; the parent
-// owns both.
-struct Scene {
-    Scene() : parent(new kwNode), surface(new kwParametric) { attach(); }
-    explicit Scene(kwParametric* s) : parent(new kwNode), surface(s) { attach(); }
-    void attach() {
-        parent->addChild(surface);
-        surface->addChild(new CountingNode(&childUpdates));
-    }
-    int childUpdates = 0;
-    std::unique_ptr<kwNode> parent;
-    kwParametric* surface;
-};
 
 // Runs update and returns what it printed.
 std::string updateCapturing(kwParametric& surface) {
@@ -109,28 +88,41 @@ TEST(Parametric, DefaultGridExactly) {
     EXPECT_EQ(surface->getVertexFormat(), kwVertexFormat::T2N3V3);
     EXPECT_EQ(surface->drawMode, 4);
     EXPECT_EQ(surface->boundaryDirty, 0);
-    const auto v = records<vertexT2N3V3>(*surface);
-    const auto idx = indices(*surface);
+    const std::vector<vertexT2N3V3> v = records<vertexT2N3V3>(*surface);
+    const std::vector<unsigned short> idx = indices(*surface);
     ASSERT_EQ(v.size(), 16129u);
     ASSERT_EQ(idx.size(), 95256u);
-    const vertexT2N3V3 v0{0, 0, 0, 1, 0, 0, 0, 0}, v126{1, 0, 0, 1, 0, 12.6f, 0, 0};
-    EXPECT_EQ(std::memcmp(&v[0], &v0, sizeof v0), 0);
-    EXPECT_EQ(std::memcmp(&v[126], &v126, sizeof v126), 0);
-    EXPECT_EQ(v[127].x, 0.0f);
-    EXPECT_EQ(v[127].y, 0.0f);
-    EXPECT_EQ(v[127].z, 0.1f);
-    EXPECT_EQ(v[16128].x, 12.6f);
-    EXPECT_EQ(v[16128].z, 12.6f);
-    EXPECT_EQ(v[16128].s, 1.0f);
-    EXPECT_EQ(v[16128].t, 1.0f);
+    // 126 × 0.1f comes to 12.6000004 before rounding to single: 12.6f.
+    EXPECT_EQ(v[0], (vertexT2N3V3{0, 0, 0, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(v[126], (vertexT2N3V3{1, 0, 0, 1, 0, 12.6f, 0, 0}));
+    EXPECT_EQ(v[127], (vertexT2N3V3{0, 0.00793650746f, 0, 1, 0, 0, 0, 0.1f}));
+    EXPECT_EQ(v[16128], (vertexT2N3V3{1, 1, 0, 1, 0, 12.6f, 0, 12.6f}));
     EXPECT_EQ(std::vector<unsigned short>(idx.begin(), idx.begin() + 6),
               (std::vector<unsigned short>{0, 127, 1, 1, 127, 128}));
     EXPECT_EQ(std::vector<unsigned short>(idx.end() - 6, idx.end()),
               (std::vector<unsigned short>{16000, 16127, 16001, 16001, 16127, 16128}));
     // Every triangle of the sheet faces +y, the side its normal faces.
-    for (std::size_t t = 0; t < idx.size(); t += 3) {
-        const V3 a = position(v[idx[t]]), b = position(v[idx[t + 1]]), c = position(v[idx[t + 2]]);
-        ASSERT_GT(cross(sub(b, a), sub(c, a)).y, 0.0) << "triangle " << t / 3;
+    for (std::size_t t = 0; t < idx.size(); t += 3) ASSERT_GT(faceNormal(v, idx, t).y, 0.0) << "triangle " << t / 3;
+}
+
+// 2 by 1 cells: u = 0, 0.1, 0.2 and v = 0, 0.1, whichever sign the zero
+// start has (0 × step + -0 is +0). The texture coordinates u / 0.2 and
+// v / 0.1 are exact.
+const std::vector<vertexT2N3V3> tinySheet = {
+    {0.0f, 0.0f, 0, 1, 0, 0.0f, 0, 0.0f}, {0.5f, 0.0f, 0, 1, 0, 0.1f, 0, 0.0f}, {1.0f, 0.0f, 0, 1, 0, 0.2f, 0, 0.0f},
+    {0.0f, 1.0f, 0, 1, 0, 0.0f, 0, 0.1f}, {0.5f, 1.0f, 0, 1, 0, 0.1f, 0, 0.1f}, {1.0f, 1.0f, 0, 1, 0, 0.2f, 0, 0.1f},
+};
+const std::vector<unsigned short> tinySheetIndices = {0, 3, 1, 1, 3, 4, 1, 4, 2, 2, 4, 5};
+
+TEST(Parametric, TinySheetWholeArraysThroughTheBaseAndThroughOverrides) {
+    for (const float zero : {0.0f, -0.0f}) {
+        const GridRange range{0.1f, 0.1f, zero, zero, 0.2f, 0.1f};
+        const std::unique_ptr<kwParametric> built[] = {builtGrid(range), builtGrid<ForwardingSurface>(range)};
+        for (const std::unique_ptr<kwParametric>& surface : built) {
+            EXPECT_EQ(records<vertexT2N3V3>(*surface), tinySheet) << "start " << zero;
+            EXPECT_EQ(indices(*surface), tinySheetIndices);
+            EXPECT_EQ(surface->drawMode, 4);
+        }
     }
 }
 
@@ -177,25 +169,15 @@ TEST(Parametric, SettersAreLazyAndManyLeadToOneRebuild) {
 }
 
 TEST(Parametric, StartIsNotSubtractedFromTextureCoordinates) {
-    std::unique_ptr<kwParametric> surface(new kwParametric);
-    surface->setStart(1.0f, 1.0f);
-    surface->update(nullptr);
+    const std::unique_ptr<kwParametric> surface = builtGrid({0.1f, 0.1f, 1.0f, 1.0f, 12.6f, 12.6f});
     EXPECT_EQ(surface->getVertexCount(), 13689u);
     EXPECT_EQ(surface->getIndexCount(), 80736u);
-    const auto v = records<vertexT2N3V3>(*surface);
-    const float expected = static_cast<float>(1.0 / (static_cast<double>(12.6f) - 1.0));
-    EXPECT_NEAR(expected, 1 / 11.6, 1e-7);
-    EXPECT_EQ(v[0].s, expected);
-    EXPECT_EQ(v[0].t, expected);
-    EXPECT_EQ(v[0].x, 1.0f);
-    EXPECT_EQ(v[0].z, 1.0f);
+    // 1 / 11.6 would be 0.0862068966; the range is 12.6f - 1, not 11.6.
+    EXPECT_EQ(records<vertexT2N3V3>(*surface)[0], (vertexT2N3V3{0.0862068906f, 0.0862068906f, 0, 1, 0, 1, 0, 1}));
 }
 
 TEST(Parametric, ZeroWidthRangeGivesOneColumnAndFiniteTextureCoordinates) {
-    std::unique_ptr<kwParametric> surface(new kwParametric);
-    surface->setStart(5.0f, 0.0f);
-    surface->setStop(5.0f, 12.6f);
-    surface->update(nullptr);
+    const std::unique_ptr<kwParametric> surface = builtGrid({0.1f, 0.1f, 5.0f, 0.0f, 5.0f, 12.6f});
     EXPECT_EQ(surface->getVertexCount(), 127u);
     EXPECT_EQ(surface->getIndexCount(), 0u);
     EXPECT_EQ(surface->drawMode, 4);
@@ -204,62 +186,79 @@ TEST(Parametric, ZeroWidthRangeGivesOneColumnAndFiniteTextureCoordinates) {
         EXPECT_EQ(r.x, 5.0f);
         EXPECT_TRUE(std::isfinite(r.t));
     }
-    const kwVec2 t = surface->getTexCoord(3.0f, 6.3f);
-    EXPECT_EQ(t.x, 0.0f);
-    EXPECT_EQ(t.y, 0.5f);
+    EXPECT_EQ(surface->getTexCoord(3.0f, 6.3f), kwVec2(0.0f, 0.5f));
+}
+
+TEST(Parametric, TextureCoordinatesGuardOnlyAZeroWidthRange) {
+    std::unique_ptr<kwParametric> surface(new kwParametric);
+    surface->setStop(1e-30f, 1.0f);
+    // 1e30 / 1e-30 overflows single precision and NaN / 1 stays NaN.
+    const kwVec2 t = surface->getTexCoord(1e30f, std::numeric_limits<float>::quiet_NaN());
+    EXPECT_EQ(t.x, std::numeric_limits<float>::infinity());
+    EXPECT_TRUE(std::isnan(t.y));
 }
 
 TEST(Parametric, DerivedSurfaceIsCalledInVertexOrderThroughTheVirtualTable) {
-    std::unique_ptr<RecordingSurface> surface(new RecordingSurface);
-    surface->setStop(0.3f, 0.2f);  // 3 by 2 cells
-    surface->update(nullptr);
-    ASSERT_EQ(surface->getVertexCount(), 12u);
+    const std::unique_ptr<RecordingSurface> surface = builtGrid<RecordingSurface>({0.1f, 0.1f, 0, 0, 0.3f, 0.2f});
+    ASSERT_EQ(surface->getVertexCount(), 12u);  // 3 by 2 cells
+    // i × 0.1f rounds to 0.1f, 0.2f and 0.3f.
     std::vector<Call> expected;
-    for (int j = 0; j <= 2; ++j)
-        for (int i = 0; i <= 3; ++i) {
-            const float u = static_cast<float>(i * static_cast<double>(0.1f));
-            const float v = static_cast<float>(j * static_cast<double>(0.1f));
-            expected.push_back({'V', u, v});
-            expected.push_back({'N', u, v});
-            expected.push_back({'T', u, v});
-        }
+    for (const float v : {0.0f, 0.1f, 0.2f})
+        for (const float u : {0.0f, 0.1f, 0.2f, 0.3f})
+            for (const char operation : {'V', 'N', 'T'}) expected.push_back({operation, u, v});
     EXPECT_EQ(surface->calls, expected);
-    const auto v = records<vertexT2N3V3>(*surface);
-    const vertexT2N3V3& last = v[11];  // u = 0.3, v = 0.2
-    EXPECT_EQ(last.s, expected[33].v);
-    EXPECT_EQ(last.t, expected[33].u);
-    EXPECT_EQ(last.nx, 1.0f);
-    EXPECT_EQ(last.ny, 2.0f);
-    EXPECT_EQ(last.nz, 3.0f);
-    EXPECT_EQ(last.x, expected[33].u);
-    EXPECT_EQ(last.y, expected[33].u * expected[33].v);
-    EXPECT_EQ(last.z, -expected[33].v);
+    EXPECT_EQ(records<vertexT2N3V3>(*surface)[11], (vertexT2N3V3{0.2f, 0.3f, 1, 2, 3, 0.3f, 0.3f * 0.2f, -0.2f}));
+}
+
+// A surface that, while the grid is built, moves its own stop once.
+class SelfChangingSurface : public kwParametric {
+public:
+    kwVec3 getVertex(float u, float v) override {
+        if (!changed) setStop(0.1f, 0.1f);
+        changed = true;
+        return kwParametric::getVertex(u, v);
+    }
+    bool changed = false;
+};
+
+TEST(Parametric, SetterCalledDuringTheRebuildChangesTheNextGrid) {
+    Scene scene(new SelfChangingSurface);
+    kwParametric& surface = *scene.surface;
+    surface.setStop(0.2f, 0.1f);
+    surface.update(nullptr);
+    EXPECT_EQ(surface.getVertexCount(), 6u);  // this grid: the values it started with
+    EXPECT_EQ(surface.boundaryDirty, 1);
+    EXPECT_EQ(scene.parent->boundaryDirty, 1);
+    surface.update(nullptr);
+    EXPECT_EQ(surface.getVertexCount(), 4u);  // the next: 1 by 1 cells
+    EXPECT_EQ(surface.boundaryDirty, 0);
+    EXPECT_EQ(scene.childUpdates, 2);
+}
+
+class ThrowingSurface : public kwParametric {
+public:
+    kwVec3 getVertex(float, float) override { throw std::runtime_error("no vertex here"); }
+};
+
+TEST(Parametric, SurfaceThatThrowsLeavesTheFlagAndTheArraysAsTheyWere) {
+    std::unique_ptr<kwParametric> surface(new ThrowingSurface);
+    EXPECT_THROW(surface->update(nullptr), std::runtime_error);
+    EXPECT_EQ(surface->boundaryDirty, 1);
+    EXPECT_EQ(surface->getArrayVersion(), 0u);
 }
 
 TEST(Parametric, BaseSheetEqualsTheSameSheetBuiltThroughOverrides) {
-    struct Range {
-        float stepU, stepV, startU, startV, stopU, stopV;
-    };
-    const Range ranges[] = {
+    const GridRange ranges[] = {
         {0.1f, 0.1f, 0.0f, 0.0f, 12.6f, 12.6f},
         {0.1f, 0.1f, 1.0f, 1.0f, 12.6f, 12.6f},
         {0.37f, 0.05f, -3.3f, 2.25f, 4.1f, 3.0f},
         {1.0f, 0.3f, 7.0f, -1.0f, 7.0f, 1.0f},
+        {0.25f, 0.5f, -0.0f, -0.0f, 3.0f, 2.0f},
     };
-    for (const Range& r : ranges) {
-        std::unique_ptr<kwParametric> base(new kwParametric);
-        std::unique_ptr<kwParametric> forwarded(new ForwardingSurface);
-        for (kwParametric* s : {base.get(), forwarded.get()}) {
-            s->setStep(r.stepU, r.stepV);
-            s->setStart(r.startU, r.startV);
-            s->setStop(r.stopU, r.stopV);
-            s->update(nullptr);
-        }
-        ASSERT_EQ(base->getVertexCount(), forwarded->getVertexCount());
+    for (const GridRange& r : ranges) {
+        const std::unique_ptr<kwParametric> base = builtGrid(r), forwarded = builtGrid<ForwardingSurface>(r);
         ASSERT_GT(base->getVertexCount(), 0u);
-        EXPECT_EQ(std::memcmp(base->getVertexData(), forwarded->getVertexData(),
-                              base->getVertexCount() * sizeof(vertexT2N3V3)),
-                  0)
+        EXPECT_EQ(records<vertexT2N3V3>(*base), records<vertexT2N3V3>(*forwarded))
             << "start " << r.startU << ", " << r.startV;
         EXPECT_EQ(indices(*base), indices(*forwarded));
     }
@@ -267,39 +266,56 @@ TEST(Parametric, BaseSheetEqualsTheSameSheetBuiltThroughOverrides) {
 
 TEST(Parametric, UndefinedParametersGiveAnEmptyGridAndOneLine) {
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
-    struct Case {
-        const char* what;
-        float stepU, stepV, startU, startV, stopU, stopV;
+    const struct {
+        GridRange range;
+        ornatex::GridProblem problem;
+        const char* line;
+    } cases[] = {
+        {{0.0f, 0.1f, 0, 0, 12.6f, 12.6f}, ornatex::GridProblem::stepNotPositive,
+         "the step (0, 0.1) is not a positive finite number"},
+        {{0.1f, -0.1f, 0, 0, 12.6f, 12.6f}, ornatex::GridProblem::stepNotPositive,
+         "the step (0.1, -0.1) is not a positive finite number"},
+        {{nan, 0.1f, 0, 0, 12.6f, 12.6f}, ornatex::GridProblem::stepNotPositive,
+         "the step (nan, 0.1) is not a positive finite number"},
+        {{0.1f, inf, 0, 0, 12.6f, 12.6f}, ornatex::GridProblem::stepNotPositive,
+         "the step (0.1, inf) is not a positive finite number"},
+        {{0.1f, 0.1f, -inf, 0, 12.6f, 12.6f}, ornatex::GridProblem::rangeNotFinite,
+         "the range (-inf, 0) to (12.6, 12.6) is not finite"},
+        {{0.1f, 0.1f, 0, 0, 12.6f, nan}, ornatex::GridProblem::rangeNotFinite,
+         "the range (0, 0) to (12.6, nan) is not finite"},
+        {{0.1f, 0.1f, 0, 0, -0.3f, 12.6f}, ornatex::GridProblem::stopFarBelowStart,
+         "a stop lies two steps or more below its start (-3 by 126 cells)"},
+        {{0.1f, 0.1f, 0, 0, -5.0f, -5.0f}, ornatex::GridProblem::stopFarBelowStart,
+         "a stop lies two steps or more below its start (-50 by -50 cells)"},
     };
-    const Case cases[] = {
-        {"zero step", 0.0f, 0.1f, 0, 0, 12.6f, 12.6f},
-        {"negative step", 0.1f, -0.1f, 0, 0, 12.6f, 12.6f},
-        {"NaN step", nan, 0.1f, 0, 0, 12.6f, 12.6f},
-        {"infinite step", 0.1f, inf, 0, 0, 12.6f, 12.6f},
-        {"infinite start", 0.1f, 0.1f, -inf, 0, 12.6f, 12.6f},
-        {"NaN stop", 0.1f, 0.1f, 0, 0, 12.6f, nan},
-        {"stop three steps below start", 0.1f, 0.1f, 0, 0, -0.3f, 12.6f},
-        {"both stops far below", 0.1f, 0.1f, 0, 0, -5.0f, -5.0f},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        const GridRange& r = c.range;
+        const ornatex::GridPlan plan = ornatex::planGrid(r.stepU, r.stepV, r.startU, r.startV, r.stopU, r.stopV);
+        EXPECT_EQ(plan.problem, c.problem) << c.line;
+        EXPECT_EQ(plan.reason, c.line);
+        EXPECT_FALSE(plan.hasVertices()) << c.line;
         Scene scene;
         kwParametric& surface = *scene.surface;
         surface.update(nullptr);  // a real grid first, which the empty one replaces
-        surface.setStep(c.stepU, c.stepV);
-        surface.setStart(c.startU, c.startV);
-        surface.setStop(c.stopU, c.stopV);
+        surface.setStep(r.stepU, r.stepV);
+        surface.setStart(r.startU, r.startV);
+        surface.setStop(r.stopU, r.stopV);
         const std::string printed = updateCapturing(surface);
-        EXPECT_EQ(lineCount(printed), 1) << c.what << ": " << printed;
-        EXPECT_EQ(printed.rfind("kwParametric: ", 0), 0u) << c.what;
+        EXPECT_EQ(printed, std::string("kwParametric: ") + c.line + "; the grid is empty\n");
+        const char* what = c.line;
         expectEmptyGrid(surface);
-        EXPECT_EQ(scene.childUpdates, 2) << c.what;  // handed over like any rebuild
-        EXPECT_EQ(updateCapturing(surface), "") << c.what;  // once, not at every update
+        EXPECT_EQ(scene.childUpdates, 2) << what;  // handed over like any rebuild
+        EXPECT_EQ(updateCapturing(surface), "") << what;  // once, not at every update
     }
 }
 
 TEST(Parametric, StopLessThanTwoStepsBelowStartIsTheQuietEmptyGrid) {
-    const float stops[][2] = {{-0.15f, -0.15f}, {-0.15f, 0.0f}, {-0.15f, 12.6f}, {12.6f, -0.19f}};
+    // The other direction may hold any number of cells, even -50.
+    const float stops[][2] = {{-0.15f, -0.15f}, {-0.15f, 0.0f}, {-0.15f, 12.6f}, {12.6f, -0.19f}, {-0.15f, -5.0f}};
     for (const auto& stop : stops) {
+        const ornatex::GridPlan plan = ornatex::planGrid(0.1f, 0.1f, 0, 0, stop[0], stop[1]);
+        EXPECT_EQ(plan.problem, ornatex::GridProblem::none);
+        EXPECT_EQ(plan.vertexCount(), 0.0);
         std::unique_ptr<kwParametric> surface(new kwParametric);
         surface->setStop(stop[0], stop[1]);
         EXPECT_EQ(updateCapturing(*surface), "");
@@ -322,6 +338,28 @@ TEST(Parametric, GridsBeyond65536VerticesWrapTheirIndicesAndSaySo) {
     EXPECT_EQ(idx[cell + 1], 65618 - 65536);
     EXPECT_EQ(idx[cell + 2], 65318);
     EXPECT_EQ(idx[cell + 5], 65619 - 65536);
+}
+
+TEST(Parametric, PlanGivesTheSizesTheGridIsBuiltWith) {
+    const GridRange ranges[] = {
+        {0.1f, 0.1f, 0, 0, 12.6f, 12.6f},     // 126 by 126 cells
+        {0.1f, 0.1f, 1, 1, 12.6f, 12.6f},     // 116 by 116
+        {0.1f, 0.1f, 5, 0, 5, 12.6f},         // 0 by 126: one column
+        {0.37f, 0.05f, -3.3f, 2.25f, 4.1f, 3.0f},
+    };
+    const double cells[][2] = {{126, 126}, {116, 116}, {0, 126}, {20, 15}};
+    for (int k = 0; k < 4; ++k) {
+        const GridRange& r = ranges[k];
+        const ornatex::GridPlan plan = ornatex::planGrid(r.stepU, r.stepV, r.startU, r.startV, r.stopU, r.stopV);
+        EXPECT_EQ(plan.cellsU, cells[k][0]);
+        EXPECT_EQ(plan.cellsV, cells[k][1]);
+        EXPECT_EQ(plan.reason, "");
+        const std::unique_ptr<kwParametric> surface = builtGrid(r);
+        EXPECT_EQ(plan.vertexCount(), surface->getVertexCount());
+        EXPECT_EQ(plan.indexCount(), surface->getIndexCount());
+    }
+    // Counts far beyond memory are told exactly: 12.6 / 1e-30 is 1.26e31.
+    EXPECT_EQ(ornatex::planGrid(1e-30f, 1, 0, 0, 12.6f, 1).cellsU, static_cast<double>(1.26000003e31f));
 }
 
 TEST(Parametric, SizeBeyond32BitsThrowsAndLeavesEverythingAsItWas) {

@@ -4,10 +4,30 @@
 
 #include <cmath>
 #include <memory>
+#include <vector>
 
 #include "PrimitiveTestSupport.h"
 
 using namespace primtest;
+
+TEST(Sphere, FirstLeafAndItsMirrorImageExactly) {
+    std::unique_ptr<kwSphere> sphere(new kwSphere(2.0f));
+    const std::vector<vertexN3V3> v = records<vertexN3V3>(*sphere);
+    ASSERT_EQ(v.size(), 1536u);
+    // The corner (0, 0, 1) of face 1 and the points 1/8 of the way along its
+    // edges toward (1, 0, 0) and (0, 1, 0), pushed onto the sphere three
+    // times (worked out independently in single precision). The mirror image
+    // swaps the first two corners; its y components are -0 on the y = 0 plane.
+    const std::vector<vertexN3V3> firstLeaf = {
+        {0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 2.0f},
+        {0.195090309f, 0.0f, 0.980785251f, 0.390180618f, 0.0f, 1.9615705f},
+        {0.0f, 0.195090309f, 0.980785251f, 0.0f, 0.390180618f, 1.9615705f},
+        {0.195090309f, -0.0f, 0.980785251f, 0.390180618f, -0.0f, 1.9615705f},
+        {0.0f, -0.0f, 1.0f, 0.0f, -0.0f, 2.0f},
+        {0.0f, -0.195090309f, 0.980785251f, 0.0f, -0.390180618f, 1.9615705f},
+    };
+    EXPECT_EQ(std::vector<vertexN3V3>(v.begin(), v.begin() + 6), firstLeaf);
+}
 
 TEST(Sphere, UnitNormalsAndPositionsScaledByRadius) {
     std::unique_ptr<kwSphere> sphere(new kwSphere(3.0f));
@@ -15,54 +35,45 @@ TEST(Sphere, UnitNormalsAndPositionsScaledByRadius) {
     EXPECT_EQ(sphere->drawMode, 4);
     EXPECT_EQ(sphere->getIndexData(), nullptr);
     EXPECT_EQ(sphere->radius, 3.0f);
-    const auto v = records<vertexN3V3>(*sphere);
+    const std::vector<vertexN3V3> v = records<vertexN3V3>(*sphere);
     ASSERT_EQ(v.size(), 1536u);
-    EXPECT_EQ(v[0].nx, 0.0f);
-    EXPECT_EQ(v[0].ny, 0.0f);
-    EXPECT_EQ(v[0].nz, 1.0f);
-    EXPECT_EQ(v[0].z, 3.0f);
+    EXPECT_EQ(v[0], (vertexN3V3{0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 3.0f}));
     for (const vertexN3V3& r : v) {
         EXPECT_NEAR(length(normal(r)), 1.0, 1e-6);
-        EXPECT_EQ(r.x, r.nx * 3.0f);
-        EXPECT_EQ(r.y, r.ny * 3.0f);
-        EXPECT_EQ(r.z, r.nz * 3.0f);
+        EXPECT_EQ(r, (vertexN3V3{r.nx, r.ny, r.nz, r.nx * 3.0f, r.ny * 3.0f, r.nz * 3.0f}));
     }
 }
 
 TEST(Sphere, EachLeafIsFollowedByItsMirrorImage) {
     std::unique_ptr<kwSphere> sphere(new kwSphere(1.5f));
-    const auto v = records<vertexN3V3>(*sphere);
+    const std::vector<vertexN3V3> v = records<vertexN3V3>(*sphere);
+    const int source[3] = {1, 0, 2};
     for (std::size_t g = 0; g < v.size(); g += 6) {
-        for (int k = 0; k < 3; ++k) EXPECT_GE(v[g + k].ny, 0.0f) << g;
-        const int source[3] = {1, 0, 2};
         for (int k = 0; k < 3; ++k) {
-            const vertexN3V3& m = v[g + 3 + k];
+            EXPECT_GE(v[g + k].ny, 0.0f) << g;
             const vertexN3V3& s = v[g + source[k]];
-            EXPECT_EQ(m.nx, s.nx);
-            EXPECT_EQ(m.ny, -s.ny);
-            EXPECT_EQ(m.nz, s.nz);
-            EXPECT_EQ(m.x, s.x);
-            EXPECT_EQ(m.y, -s.y);
-            EXPECT_EQ(m.z, s.z);
+            EXPECT_EQ(v[g + 3 + k], (vertexN3V3{s.nx, -s.ny, s.nz, s.x, -s.y, s.z})) << g + 3 + k;
         }
     }
 }
 
 TEST(Sphere, FacesInOrderWoundOutwardCoveringTheSphere) {
     std::unique_ptr<kwSphere> sphere(new kwSphere(1.0f));
-    const auto v = records<vertexN3V3>(*sphere);
+    const std::vector<vertexN3V3> v = records<vertexN3V3>(*sphere);
     // Faces 1 to 4 each fill 384 records, in the quadrants +x+z, +x-z, -x-z, -x+z.
     const int signX[4] = {1, 1, -1, -1}, signZ[4] = {1, -1, -1, 1};
-    double area = 0.0;
     for (std::size_t i = 0; i < v.size(); ++i) {
         const int face = static_cast<int>(i / 384);
         EXPECT_GE(v[i].nx * signX[face], 0.0f) << i;
         EXPECT_GE(v[i].nz * signZ[face], 0.0f) << i;
     }
+    std::vector<unsigned short> inOrder;
+    for (unsigned i = 0; i < v.size(); ++i) inOrder.push_back(static_cast<unsigned short>(i));
+    double area = 0.0;
     for (std::size_t t = 0; t < v.size(); t += 3) {
-        const V3 a = position(v[t]), b = position(v[t + 1]), c = position(v[t + 2]);
-        const V3 face = cross(sub(b, a), sub(c, a));
-        const V3 centroid{a.x + b.x + c.x, a.y + b.y + c.y, a.z + b.z + c.z};
+        const V3 face = faceNormal(v, inOrder, t);
+        const V3 centroid{v[t].x + v[t + 1].x + v[t + 2].x, v[t].y + v[t + 1].y + v[t + 2].y,
+                          v[t].z + v[t + 1].z + v[t + 2].z};
         EXPECT_GT(dot(face, centroid), 0.0) << "triangle " << t / 3;
         area += length(face) / 2;
     }
@@ -73,7 +84,7 @@ TEST(Sphere, FacesInOrderWoundOutwardCoveringTheSphere) {
 
 TEST(Sphere, SetRadiusRebuildsWithSameNormalsWithoutMarkingTheNode) {
     std::unique_ptr<kwSphere> sphere(new kwSphere(1.25f));
-    const auto before = records<vertexN3V3>(*sphere);
+    const std::vector<vertexN3V3> before = records<vertexN3V3>(*sphere);
     sphere->update(nullptr);
     ASSERT_EQ(sphere->boundaryDirty, 0);
     const unsigned version = sphere->getArrayVersion();
@@ -81,16 +92,9 @@ TEST(Sphere, SetRadiusRebuildsWithSameNormalsWithoutMarkingTheNode) {
     EXPECT_EQ(sphere->radius, 2.5f);
     EXPECT_EQ(sphere->getArrayVersion(), version + 1);
     EXPECT_EQ(sphere->boundaryDirty, 0);
-    const auto after = records<vertexN3V3>(*sphere);
-    ASSERT_EQ(after.size(), 1536u);
-    for (std::size_t i = 0; i < after.size(); ++i) {
-        EXPECT_EQ(after[i].nx, before[i].nx);
-        EXPECT_EQ(after[i].ny, before[i].ny);
-        EXPECT_EQ(after[i].nz, before[i].nz);
-        EXPECT_EQ(after[i].x, 2.0f * before[i].x);
-        EXPECT_EQ(after[i].y, 2.0f * before[i].y);
-        EXPECT_EQ(after[i].z, 2.0f * before[i].z);
-    }
+    std::vector<vertexN3V3> doubled;
+    for (const vertexN3V3& r : before) doubled.push_back({r.nx, r.ny, r.nz, 2 * r.x, 2 * r.y, 2 * r.z});
+    EXPECT_EQ(records<vertexN3V3>(*sphere), doubled);
 }
 
 TEST(Sphere, ZeroRadiusCollapsesPositionsButKeepsUnitNormals) {
