@@ -250,6 +250,40 @@ TEST_F(MeshExport, DashWritesToStandardOutput) {
     EXPECT_NE(r.output.find("element vertex 144\n"), std::string::npos);
 }
 
+TEST_F(MeshExport, DashWithoutFormatWritesObj) {
+    const tooltest::RunResult r = tooltest::runTool("mesh sphere 1 -o -");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.output.rfind("# ornatex mesh sphere 1\n", 0), 0u) << r.output.substr(0, 80);
+    EXPECT_NE(r.output.find("\nv 0 0 1\n"), std::string::npos);
+    EXPECT_NE(r.output.find("\nf 1//1 2//2 3//3\n"), std::string::npos);
+}
+
+TEST_F(MeshExport, ShapesWithNothingToDrawAreRefusedWithoutAFile) {
+    const std::string out = dir.file("shape.obj");
+    const struct {
+        std::string args, message;
+    } cases[] = {
+        {"sphere 0", "a sphere of radius 0 is a single point"},
+        {"circle 0 1 2", "a circle of radius 0 is a single point"},
+        {"disc -0 1 2", "a disc of radius 0 is a single point"},
+        {"texcircle 0 0 0", "a texcircle of radius 0 is a single point"},
+        {"cylinder 0 2", "a cylinder of radius 0 is a line"},
+        {"cone 0 0 2", "a cone of radius 0 is a line"},
+        {"cylinder 1 0", "a cylinder of length 0 has no defined normals"},
+        // The normals' x component, -1e20 / 3e-20, overflows single precision.
+        {"cone 100000000000000000000 200000000000000000000 0.00000000000000000003",
+         "these numbers overflow single precision: the cone would hold infinite or not-a-number values"},
+    };
+    for (const auto& c : cases) {
+        const tooltest::RunResult r = tooltest::runTool("mesh " + c.args + " -o " + out + " 2>&1");
+        EXPECT_EQ(r.status, 1) << c.args;
+        EXPECT_NE(r.output.find("ornatex mesh: " + c.message), std::string::npos) << c.args << "\n" << r.output;
+        EXPECT_FALSE(std::filesystem::exists(out)) << c.args;
+    }
+    // A cone with one radius 0 comes to a point, and is drawn.
+    EXPECT_EQ(tooltest::runTool("mesh cone 0 1 2 -o " + out).status, 0);
+}
+
 TEST_F(MeshExport, GridsBeyond16BitIndicesAndEmptyGridsAreRefusedWithoutAFile) {
     const std::string out = dir.file("grid.ply");
     const struct {
