@@ -86,6 +86,13 @@ protected:
         EXPECT_EQ(r.status, 0) << args;
         return readObj(out);
     }
+    // `mesh ARGS -o OUT` exits with 1, says why and leaves no file.
+    void expectRefused(const std::string& args, const std::string& out, const std::string& message) {
+        const tooltest::RunResult r = tooltest::runTool("mesh " + args + " -o " + out + " 2>&1");
+        EXPECT_EQ(r.status, 1) << args;
+        EXPECT_NE(r.output.find("ornatex mesh: " + message), std::string::npos) << args << "\n" << r.output;
+        EXPECT_FALSE(std::filesystem::exists(out)) << args;
+    }
     tooltest::TempDir dir;
 };
 
@@ -274,12 +281,7 @@ TEST_F(MeshExport, ShapesWithNothingToDrawAreRefusedWithoutAFile) {
         {"cone 100000000000000000000 200000000000000000000 0.00000000000000000003",
          "these numbers overflow single precision: the cone would hold infinite or not-a-number values"},
     };
-    for (const auto& c : cases) {
-        const tooltest::RunResult r = tooltest::runTool("mesh " + c.args + " -o " + out + " 2>&1");
-        EXPECT_EQ(r.status, 1) << c.args;
-        EXPECT_NE(r.output.find("ornatex mesh: " + c.message), std::string::npos) << c.args << "\n" << r.output;
-        EXPECT_FALSE(std::filesystem::exists(out)) << c.args;
-    }
+    for (const auto& c : cases) expectRefused(c.args, out, c.message);
     // A cone with one radius 0 comes to a point, and is drawn.
     EXPECT_EQ(tooltest::runTool("mesh cone 0 1 2 -o " + out).status, 0);
 }
@@ -298,12 +300,7 @@ TEST_F(MeshExport, GridsBeyond16BitIndicesAndEmptyGridsAreRefusedWithoutAFile) {
         {"--start 1 0 --stop 1 5", "the grid is empty: 0 by 50 cells"},
         {"--start 5 5 --stop 0 0", "the grid is empty: a stop lies two steps or more below its start (-50 by -50 cells)"},
     };
-    for (const auto& c : cases) {
-        const tooltest::RunResult r = tooltest::runTool("mesh parametric " + c.args + " -o " + out + " 2>&1");
-        EXPECT_EQ(r.status, 1) << c.args;
-        EXPECT_NE(r.output.find("ornatex mesh: " + c.message), std::string::npos) << c.args << "\n" << r.output;
-        EXPECT_FALSE(std::filesystem::exists(out)) << c.args;
-    }
+    for (const auto& c : cases) expectRefused("parametric " + c.args, out, c.message);
     // The largest grid that fits: 256 x 256 vertices.
     ASSERT_EQ(tooltest::runTool("mesh parametric --stop 255 255 --step 1 1 -o " + out).status, 0);
     EXPECT_TRUE(std::filesystem::exists(out));
