@@ -1,5 +1,6 @@
 # Installs the CMake package (find_package(ornatex CONFIG) -> ornatex::ornatex)
-# and the pkg-config file ornatex.pc.
+# and the pkg-config file ornatex.pc. The Debian packages are built from
+# debian/ (dpkg-buildpackage; scripts/check-deb.sh).
 include(CMakePackageConfigHelpers)
 
 install(EXPORT ornatexTargets
@@ -25,21 +26,12 @@ install(FILES
 file(RELATIVE_PATH ORNATEX_PC_TO_PREFIX
   ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
 string(REGEX REPLACE "/$" "" ORNATEX_PC_TO_PREFIX "${ORNATEX_PC_TO_PREFIX}")
+# The engine libraries lie outside the linker's and the loader's search
+# paths, so the .pc file names their folder for both.
+if(WIN32)
+  set(ORNATEX_PC_ENGINE_RUNPATH "")
+else()
+  set(ORNATEX_PC_ENGINE_RUNPATH " -Wl,-rpath,\${enginedir}")
+endif()
 configure_file(${PROJECT_SOURCE_DIR}/cmake/ornatex.pc.in ${PROJECT_BINARY_DIR}/ornatex.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/ornatex.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
-
-# A Debian package of the whole install (libraries, headers, package files,
-# both programs, man page and completion): `cpack -G DEB` in the build folder.
-set(CPACK_PACKAGE_NAME ornatex)
-set(CPACK_PACKAGE_VENDOR "ornatex developers")
-set(CPACK_PACKAGE_CONTACT "ornatex developers <ornatex@localhost>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-  "Legacy texture loaders (TGA, SGI, palette TIFF), mesh primitives and the ornatex asset checker")
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION libs)
-# Run-time dependencies from the shared libraries the binaries need.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
-include(CPack)

@@ -1,6 +1,7 @@
 // Umbrella header of ornatex: image loaders and mesh primitives.
 #pragma once
 
+#include <ornatex/ornatexExport.h>  // first: tells a pre-C++17 compiler what it lacks
 #include <ornatex/decode.h>
 #include <ornatex/imageloaders/ImageLoaderRGBA.h>
 #include <ornatex/imageloaders/ImageLoaderTGA.h>

@@ -2,6 +2,7 @@
 // scenes, cameras and windows.
 #pragma once
 
+#include <corvane/corvaneExport.h>  // first: tells a pre-C++17 compiler what it lacks
 #include <corvane/Primitive.h>
 #include <corvane/PrimitiveIndexed.h>
 #include <corvane/PrimitiveInterleaved.h>

@@ -3,6 +3,7 @@
 // gives it an operator new/delete pair that always match.
 #pragma once
 
+#include <corvane/corvaneExport.h>  // std::align_val_t is C++17
 #include <cstddef>
 #include <new>
 
