@@ -11,9 +11,9 @@ build_pkgs=(cmake ninja-build g++ pkg-config libsdl2-dev libgl-dev libegl-dev
             libgl1-mesa-dri libglx-mesa0 libegl-mesa0)
 # Peers for benchmarks and interoperability, the end-to-end test under Xvfb,
 # clang with its sanitizer and fuzzer runtimes, bash-completion (the tool's
-# completion is tested through its helpers), and dpkg-dev for the Debian
-# package (cpack reads library dependencies with dpkg-shlibdeps).
-test_pkgs=(libtiff-dev libtiff-tools imagemagick xvfb xdotool dpkg-dev bash-completion
+# completion is tested through its helpers), and for the Debian packages
+# dpkg-dev and debhelper (dpkg-buildpackage) and lintian.
+test_pkgs=(libtiff-dev libtiff-tools imagemagick xvfb xdotool bash-completion dpkg-dev debhelper lintian
            clang libclang-rt-14-dev)
 
 # The other platforms: mingw-w64 cross compilers for Windows x64 and x86,
