@@ -39,7 +39,7 @@ mkdir "$work/ornatex"
 git -C "$src" ls-files -z -co --exclude-standard |
   (cd "$src" && xargs -0 sh -c 'for f; do [ -e "$f" ] && printf "%s\0" "$f"; done' sh) |
   tar -C "$src" --null -T - -cf - | tar -C "$work/ornatex" -xf -
-echo "building the Debian packages (dpkg-buildpackage, log in the work folder)"
+echo "building the Debian packages (dpkg-buildpackage)"
 if ! (cd "$work/ornatex" && DEB_BUILD_OPTIONS="parallel=${ORNATEX_DEB_JOBS:-2}" \
       dpkg-buildpackage -b -us -uc >"$work/build.log" 2>&1); then
   tail -n 40 "$work/build.log" >&2
@@ -98,8 +98,12 @@ ornatex info "$src/ornatex/imageloaders/tests/data/pillow-200x32_rgba_bl_raw.tga
 
 # velkin without a display renders offscreen and prints its statistics every
 # 1000 frames: wait for the first (with a deadline), then stop it with Ctrl-C.
+# Job control on, so that the background job does not start with SIGINT
+# ignored, as a script's background jobs otherwise do.
+set -m
 env -u DISPLAY -u WAYLAND_DISPLAY velkin >"$work/velkin.out" 2>&1 &
 velkin_pid=$!
+set +m
 deadline=$((SECONDS + 120))
 until grep -q '^Total time and frames:' "$work/velkin.out"; do
   kill -0 "$velkin_pid" 2>/dev/null || { cat "$work/velkin.out" >&2; fail "velkin ended early"; }
@@ -107,9 +111,13 @@ until grep -q '^Total time and frames:' "$work/velkin.out"; do
   sleep 0.5
 done
 kill -INT "$velkin_pid"
+# Should it not end, it is killed after 30 s and the check fails.
+(sleep 30 && kill -KILL "$velkin_pid" 2>/dev/null) &
+watchdog=$!
 status=0
 wait "$velkin_pid" || status=$?
 velkin_pid=
+kill "$watchdog" 2>/dev/null || true
 [ "$status" -eq 0 ] || fail "velkin exited with $status on Ctrl-C"
 
 bash "$src/scripts/check-consumer.sh" --prefix /usr
