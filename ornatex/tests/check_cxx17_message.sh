@@ -58,7 +58,6 @@ for pair in ornatex/ornatex.h:ornatex corvane/corvane.h:corvane tovik/tovik.h:to
   lib=${pair#*:}
   printf '#include <%s>\nint main() { return 0; }\n' "$header" >"$work/tu.cpp"
   expect_first_error "$lib" -std=c++14
-  expect_first_error "$lib" -std=c++11
   expect_clean -std=c++17
 done
 
