@@ -89,7 +89,9 @@ for f in $files; do
   if readelf -S "$f" | grep -q '\.symtab'; then fail "$f is not stripped"; fi
 done
 
-[ -f /usr/share/man/man1/ornatex.1.gz ] || fail "no man page ornatex(1)"
+for page in ornatex velkin; do
+  [ -f "/usr/share/man/man1/$page.1.gz" ] || fail "no man page $page(1)"
+done
 [ -f /usr/share/bash-completion/completions/ornatex ] || fail "no bash completion for ornatex"
 
 [ "$(ornatex --version)" = "ornatex $version" ] || fail "ornatex --version says '$(ornatex --version)', the package is $version"
