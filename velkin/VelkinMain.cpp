@@ -19,12 +19,12 @@ int velkinMain(WindowApp* (*create)()) {
     try {
         WindowApp* app = (create ? create : createWindowApp)();
         application = app;
-        app->run();
+        app->run();  // through the virtual slot: a derived class's run runs
         if (application) {
             // Cleared first, so a destructor that throws leaves no dangling pointer.
             WindowApp* done = application;
             application = nullptr;
-            delete done;
+            WindowApp::destroy(done);
         }
     } catch (char* text) {
         // The engine throws its fatal errors as char*; text thrown as

@@ -74,6 +74,13 @@ WindowApp::~WindowApp() noexcept(false) {
     if (window) delete window;
 }
 
+void WindowApp::destroy(WindowApp* app) {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdelete-non-virtual-dtor"
+    delete app;
+#pragma GCC diagnostic pop
+}
+
 void WindowApp::run() {
     while (window->isOpen) {
         updateFrame();

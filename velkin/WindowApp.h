@@ -1,6 +1,9 @@
 // The application: owns the window and the scene, runs the frame loop and
-// reports the frame rate every 1000 frames. Its destructor is not virtual:
-// nothing derives from it, and it is destroyed only through a WindowApp*.
+// reports the frame rate every 1000 frames. `run` is its one virtual
+// operation, and the entry point calls it through the object, so a class
+// derived from it (as tests use) can take part. Its destructor is not
+// virtual: it is destroyed only through a WindowApp*, so a derived class
+// adds no members that need destroying.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +16,7 @@
 #include <tovik/kwTimer.h>
 #include <velkin/Win3D.h>
 
-class WindowApp final {
+class WindowApp {
 public:
     // Builds the window and the scene: the world node under the scene, the
     // aircraft and the terrain under the world, three material states, the
@@ -23,6 +26,10 @@ public:
     // window. Not noexcept: the engine's char* text thrown while they are
     // deleted reaches main's handler (the window is deleted either way).
     ~WindowApp() noexcept(false);
+
+    // Deletes an application whose type is WindowApp itself (the destructor
+    // is not virtual; a derived class destroys itself as what it is).
+    static void destroy(WindowApp* app);
 
     // Frames until the window is closed.
     virtual void run();

@@ -1,6 +1,7 @@
 #include <interceptor/SceneCoordinates.h>
 
 #include <cmath>
+#include <initializer_list>
 
 #include <corvane/kwTransform.h>
 
@@ -54,19 +55,36 @@ kwVec3 nodeToScene(const kwNode* node, const kwVec3& p) {
     return apply(m, p);
 }
 
-bool sceneToParent(const kwNode* node, kwVec3& p) {
+void SceneToParent::apply(double x, double y, double z, double out[3]) const {
+    x -= origin[0], y -= origin[1], z -= origin[2];
+    for (int row = 0; row < 3; ++row) out[row] = linear[row * 3] * x + linear[row * 3 + 1] * y + linear[row * 3 + 2] * z;
+}
+
+bool sceneToParent(const kwNode* node, SceneToParent& map) {
     double m[16];
     chainMatrix(node, false, m);
     // Affine inverse: invert the upper 3 x 3 block, then the translation.
     const double a = m[0], b = m[4], c = m[8], d = m[1], e = m[5], f = m[9], g = m[2], h = m[6], k = m[10];
     const double det = a * (e * k - f * h) - b * (d * k - f * g) + c * (d * h - e * g);
-    if (!std::isfinite(det) || std::fabs(det) < 1e-12) return false;
+    // Singular or nearly so, measured against the block's own size: a world
+    // scaled down a millionfold is still inverted exactly enough.
+    double size = 0.0;
+    for (double x : {a, b, c, d, e, f, g, h, k}) size = std::fmax(size, std::fabs(x));
+    if (!std::isfinite(det) || !(std::fabs(det) > 1e-9 * size * size * size)) return false;
     const double inv[9] = {(e * k - f * h) / det, (c * h - b * k) / det, (b * f - c * e) / det,
                            (f * g - d * k) / det, (a * k - c * g) / det, (c * d - a * f) / det,
                            (d * h - e * g) / det, (b * g - a * h) / det, (a * e - b * d) / det};
-    const double x = p.x - m[12], y = p.y - m[13], z = p.z - m[14];
-    p = kwVec3(float(inv[0] * x + inv[1] * y + inv[2] * z), float(inv[3] * x + inv[4] * y + inv[5] * z),
-               float(inv[6] * x + inv[7] * y + inv[8] * z));
+    for (int i = 0; i < 9; ++i) map.linear[i] = inv[i];
+    map.origin[0] = m[12], map.origin[1] = m[13], map.origin[2] = m[14];
+    return true;
+}
+
+bool sceneToParent(const kwNode* node, kwVec3& p) {
+    SceneToParent map;
+    if (!sceneToParent(node, map)) return false;
+    double out[3];
+    map.apply(p.x, p.y, p.z, out);
+    p = kwVec3(float(out[0]), float(out[1]), float(out[2]));
     return true;
 }
 

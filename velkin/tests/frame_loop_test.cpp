@@ -148,7 +148,7 @@ TEST(Entry, TextFromTheFrameLoopIsReportedAndTheApplicationIsNotDestroyed) {
     ASSERT_EQ(application, created) << "left as it was";
     EXPECT_EQ(created->window->isOpen, 1) << "its window is still there";
     EXPECT_EQ(created->world->children.count, 3u);
-    delete created;
+    WindowApp::destroy(created);
     application = nullptr;
 }
 
@@ -169,6 +169,33 @@ TEST(Entry, TextThrownWhileDestroyingReachesTheHandler) {
     EXPECT_EQ(status, 0);
     EXPECT_EQ(application, nullptr);
     // The sanitizers' leak check shows the window went too.
+}
+
+// A class derived from WindowApp whose run the entry point must reach
+// through the virtual slot. Its run clears the program-wide pointer, so the
+// entry point leaves the object to the test, which destroys it as what it is.
+struct OwnRun final : WindowApp {
+    int runs = 0;
+    void run() override {
+        ++runs;
+        application = nullptr;
+    }
+};
+
+TEST(Entry, CallsRunThroughTheVirtualSlot) {
+    kwWindowScript script;
+    script.closeAfter(3);
+    ScriptScope scope(script);
+    static OwnRun* made;
+    made = nullptr;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(velkinMain([]() -> WindowApp* { return made = new OwnRun(); }), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->runs, 1);
+    EXPECT_EQ(made->frameCount, 0) << "the base's frame loop did not run";
+    EXPECT_EQ(made->window->isOpen, 1);
+    delete made;
 }
 
 TEST(Entry, ReportsConstTextExceptionsToo) {

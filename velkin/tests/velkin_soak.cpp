@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
                      frame, fired, unsigned(app->world->children.count), firstRate, tailRate, peakKilobytes());
         // Every missile handed over hangs under the world, after the aircraft and the terrain.
         const bool complete = app->world->children.count == std::uint32_t(fired + 2);
-        delete app;
+        WindowApp::destroy(app);
         if (!complete) {
             std::fprintf(stderr, "soak: the world does not hold every fired missile\n");
             return 1;
