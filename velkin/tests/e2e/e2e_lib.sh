@@ -166,22 +166,24 @@ e2e_field() {
     echo "$1" | awk -v k="$2" -v i="${3:-1}" '{ for (f = 1; f <= NF; f++) if ($f == k) { print $(f + i); exit } }'
 }
 
-# e2e_differ <a> <b>: number of pixels that differ by more than 8%.
+# e2e_differ <a> <b> [<fuzz>]: number of pixels that differ by more than
+# <fuzz> percent (default 8).
 e2e_differ() {
-    compare -metric AE -fuzz 8% "$1" "$2" null: 2>&1 | awk '{ print int($1) }'
+    compare -metric AE -fuzz "${3:-8}%" "$1" "$2" null: 2>&1 | awk '{ print int($1) }'
 }
 
-# e2e_drag <buttons> <x0> <y0> <x1> <y1>: presses the buttons (e.g. "1 3")
-# at (x0, y0) in the window, moves to (x1, y1) in 20 steps, releases them.
+# e2e_drag <buttons> <x0> <y0> <x1> <y1> [<steps>]: presses the buttons (e.g.
+# "1 3") at (x0, y0) in the window, moves to (x1, y1) in that many steps
+# (default 20), releases them.
 # The X server queues the events in order and the window takes them in that
 # order, however slowly it draws, so nothing here waits: the caller polls the
 # picture for the drag's effect.
 e2e_drag() {
-    local buttons=$1 x0=$2 y0=$3 x1=$4 y1=$5 b i
+    local buttons=$1 x0=$2 y0=$3 x1=$4 y1=$5 steps=${6:-20} b i
     xdotool mousemove --window "$E2E_WID" "$x0" "$y0"
     for b in $buttons; do xdotool mousedown "$b"; done
-    for i in $(seq 1 20); do
-        xdotool mousemove --window "$E2E_WID" $((x0 + (x1 - x0) * i / 20)) $((y0 + (y1 - y0) * i / 20))
+    for i in $(seq 1 "$steps"); do
+        xdotool mousemove --window "$E2E_WID" $((x0 + (x1 - x0) * i / steps)) $((y0 + (y1 - y0) * i / steps))
     done
     for b in $buttons; do xdotool mouseup "$b"; done
 }

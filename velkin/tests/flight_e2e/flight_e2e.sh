@@ -10,7 +10,9 @@
 #      both-button drag. In every picture at least 90% of the
 #      window is not black and the red aircraft shows; the left drag turns
 #      the world about its own origin, under the aircraft, so the aircraft
-#      stays within 40 pixels of where it was;
+#      stays within 40 pixels of where it was. Then the world shrunk to 0.05
+#      and to 0.05^4 with both buttons: the terrain still lights at least 90%
+#      of the window;
 #   5. WM_DELETE_WINDOW closes the window and velkin exits with status 0.
 #
 # Usage: flight_e2e.sh <velkin> <close_window helper> <work dir> [<screenshot dir>]
@@ -170,10 +172,32 @@ e2e_drag "1 3" 250 300 250 250
 smaller() { [ "$(e2e_field "$1" red)" -lt "$(e2e_field "$md" red)" ]; }
 md=$E2E_M
 tour_check tour-scaled smaller
+# The world shrunk with both buttons in one jump of 490 pixels up, which one
+# event takes down to 0.05, the smallest scale it gives; then a tap of Shift
+# so the camera and the terrain follow the aircraft. The terrain still fills
+# the window, and again with the world shrunk three times more, to 0.05^4.
+# The aircraft, shrunk with the world, is too small to see.
+shrink() { e2e_drag "1 3" 250 495 250 5 1; }
+lit_whole() { [ "$(e2e_field "$1" lit)" -ge $((pixels * 9 / 10)) ]; }
+shrunk_whole() { lit_whole "$1" && [ "$(e2e_field "$1" red)" -lt $(($(e2e_field "$md" red) / 10)) ]; }
+# Shrunk further: the spot light's pool, shrunk with the world, has gone
+# from the picture (its pixels differ at all).
+shrunk_on() { lit_whole "$1" && [ "$(e2e_differ "$3" "$2" 0)" -gt $((pixels / 100)) ]; }
+report_lit() { printf '%-12s %s (%d%% not black)\n' "$1:" "$E2E_M" $(($(e2e_field "$E2E_M" lit) * 100 / pixels)); }
+md=$E2E_M
+shrink
+hold 0.2 shift
+e2e_settled tour-shrunk.png 10 "tour-shrunk: the world shrunk to 0.05 with at least 90% of the window lit" shrunk_whole
+report_lit tour-shrunk
+for i in 1 2 3; do shrink; done
+hold 0.2 shift
+e2e_settled tour-shrunk4.png 10 "tour-shrunk4: the world shrunk to 0.05^4 with at least 90% of the window lit" \
+    shrunk_on tour-shrunk.png
+report_lit tour-shrunk4
 
 if [ -n "$shots" ]; then
     mkdir -p "$shots" && cp turn2.png "$shots/flying-turn.png" && cp missiles.png "$shots/flying-missiles.png" &&
-        for f in tour-out2 tour-ceiling tour-scaled; do cp $f.png "$shots/$f.png"; done
+        for f in tour-out2 tour-ceiling tour-scaled tour-shrunk tour-shrunk4; do cp $f.png "$shots/$f.png"; done
 fi
 
 # 5. Close.
