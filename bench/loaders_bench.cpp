@@ -32,8 +32,8 @@
 #include <string>
 #include <vector>
 
-#include "../ornatex/imageloaders/SgiDump.h"
-#include "../ornatex/imageloaders/TextSink.h"
+#include <ornatex/imageloaders/internal/SgiDump.h>
+#include <ornatex/imageloaders/internal/TextSink.h>
 
 namespace {
 

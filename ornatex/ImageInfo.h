@@ -1,6 +1,8 @@
 // What the header of an image file says, read without decoding its pixels.
 #pragma once
 
+#include <ornatex/Refusal.h>
+
 #include <cstdint>
 #include <string>
 
@@ -15,7 +17,12 @@ enum class ImageOrigin { bottomLeft, bottomRight, topLeft, topRight };
 struct ImageInfo {
     std::string format;          // "TGA", "TIFF" or "SGI"; empty when nothing was recognised
     bool usable = false;         // the header (and the tables it points to) can be decoded
-    std::string problem;         // why not usable, one line; empty when usable
+    Refusal refusal = Refusal::notAnImage;  // why not usable; none when usable
+    std::string problem;         // the detail of the refusal, one line with numbers; empty when usable
+    // The fields below were read from the file. False when the format was
+    // recognised but its fields could not be read (a big-endian TIFF, a
+    // header cut short): they are then all zero and say nothing.
+    bool fieldsRead = false;
     std::uint32_t width = 0;     // in pixels
     std::uint32_t height = 0;    // in rows
     std::uint32_t channels = 0;  // samples a stored pixel: TGA 3 or 4, TIFF 1 palette index, SGI the z size

@@ -1,26 +1,56 @@
-// decode(), decodeFile() and inspect(): the format chosen by its leading
-// bytes, files read whole, headers read without decoding pixels.
+// The public decoders: decodeTGA, decodeTIFF and decodeSGI on a byte range,
+// decode() and inspect() choosing the format by formatOf(), and the file
+// versions reading the file whole. Each runs the same decoding steps as the
+// format's loader; the trace gets what that loader prints.
 #include <ornatex/decode.h>
 
-#include "ImageMaker.h"
-#include "SgiDecode.h"
-#include "TextSink.h"
-#include "TgaDecode.h"
-#include "TiffDecode.h"
-#include "WholeFile.h"
+#include <cstring>
+
+#include "internal/ByteSource.h"
+#include "internal/ImageMaker.h"
+#include "internal/SgiDecode.h"
+#include "internal/SgiDump.h"
+#include "internal/TextSink.h"
+#include "internal/TgaDecode.h"
+#include "internal/TiffDecode.h"
+#include "internal/WholeFile.h"
 
 namespace ornatex {
 
 namespace {
 
-enum class Format { tga, tiff, sgi };
+using detail::ImageMaker;
 
-Format formatOf(const unsigned char* b, std::size_t size) {
-    if (size >= 4 && ((b[0] == 'I' && b[1] == 'I' && (b[2] == 42 || b[2] == 43) && b[3] == 0) ||
-                      (b[0] == 'M' && b[1] == 'M' && b[2] == 0 && (b[3] == 42 || b[3] == 43))))
-        return Format::tiff;
-    if (size >= 2 && b[0] == 0x01 && b[1] == 0xDA) return Format::sgi;
-    return Format::tga;
+// The public TGA decoder's trace: what loadTGAraw prints on the way.
+class TraceSteps : public TgaSteps {
+public:
+    explicit TraceSteps(TextSink& sink) : sink_(sink) {}
+    void colorMapPresent() override { sink_.print("Colormap not implemented....\n"); }
+
+private:
+    TextSink& sink_;
+};
+
+// A refused image, its loader's refusal line sent to the trace first.
+Image refused(const Outcome& outcome, const char* format, TextSink& trace) {
+    printRefusal(trace, format, outcome);
+    return ImageMaker::refused(outcome.code, outcome.reason);
+}
+
+bool isTiffSignature(const unsigned char* b, std::size_t size) {
+    return size >= 4 && ((b[0] == 'I' && b[1] == 'I' && (b[2] == 42 || b[2] == 43) && b[3] == 0) ||
+                         (b[0] == 'M' && b[1] == 'M' && b[2] == 0 && (b[3] == 42 || b[3] == 43)));
+}
+
+bool isSgiSignature(const unsigned char* b, std::size_t size) { return size >= 2 && b[0] == 0x01 && b[1] == 0xDA; }
+
+// The TGA 2.0 footer: the signature and its terminating zero close the file.
+constexpr char tgaFooter[] = "TRUEVISION-XFILE.";
+constexpr std::size_t tgaFooterSize = sizeof tgaFooter;  // 18
+
+bool hasTgaFooter(const unsigned char* tail, std::size_t tailSize) {
+    return tail && tailSize >= tgaFooterSize &&
+           std::memcmp(tail + tailSize - tgaFooterSize, tgaFooter, tgaFooterSize) == 0;
 }
 
 // A sink that drops everything (inspect traces nothing).
@@ -32,6 +62,7 @@ public:
 
 void setProblem(ImageInfo& info, const Outcome& outcome) {
     info.usable = outcome.ok();
+    info.refusal = outcome.code;
     info.problem = outcome.reason;
 }
 
@@ -43,6 +74,7 @@ ImageInfo inspectTga(const unsigned char* data, std::size_t size, std::uint64_t 
     const Outcome outcome = parseTga(data, size, maxPixels, quiet, layout);
     setProblem(info, outcome);
     if (size < tgaHeaderSize) return info;
+    info.fieldsRead = true;
     const TgaHeader& h = layout.header;
     info.width = h.width;
     info.height = h.height;
@@ -62,11 +94,15 @@ ImageInfo inspectTiff(const unsigned char* data, std::size_t size, std::uint64_t
     info.format = "TIFF";
     info.origin = ImageOrigin::topLeft;
     NullSink quiet;
+    MemorySource source(data, size);
     TiffDirectory dir;
-    Outcome outcome = readTiffDirectory(data, size, quiet, dir);
+    Outcome outcome = readTiffDirectory(source, quiet, dir);
+    // The fields come from a directory of a little-endian file only.
+    info.fieldsRead = dir.byteOrder == 0x4949;
     if (outcome.ok()) outcome = checkTiffDirectory(size, dir);
-    if (outcome.ok()) outcome = checkTiffLimitAndMap(size, dir, maxPixels);
+    if (outcome.ok()) outcome = checkTiffLimitAndMap(dir, maxPixels);
     setProblem(info, outcome);
+    if (!info.fieldsRead) return info;
     info.width = dir.width;
     info.height = dir.height;
     info.channels = dir.hasSamplesPerPixel ? tiffShortValue(dir.samplesPerPixel) : 1;
@@ -89,9 +125,9 @@ ImageInfo inspectSgi(const unsigned char* data, std::size_t size, std::uint64_t 
         return info;
     }
     outcome = checkSgi(size, h, maxPixels);
-    if (outcome.ok() && h.channels != 3 && h.channels != 4)
-        outcome = refuse(RefusalKind::quiet, "channel count %u, only 3 (RGB) and 4 (RGBA) are decoded", h.channels);
+    if (outcome.ok() && h.channels != 3 && h.channels != 4) outcome = refuseSgiChannels(h);
     setProblem(info, outcome);
+    info.fieldsRead = true;
     info.width = h.width;
     info.height = h.height;
     info.channels = h.channels;
@@ -101,24 +137,106 @@ ImageInfo inspectSgi(const unsigned char* data, std::size_t size, std::uint64_t 
     return info;
 }
 
+const char notAnImageReason[] = "not a TGA, TIFF or SGI image";
+
 }  // namespace
 
-Image decode(const void* data, std::size_t size, const DecodeLimits& limits) {
+ImageFormat formatBySignature(const void* head, std::size_t headSize, const void* tail, std::size_t tailSize) {
+    const unsigned char* b = static_cast<const unsigned char*>(head);
+    if (!b) headSize = 0;
+    if (isTiffSignature(b, headSize)) return ImageFormat::tiff;
+    if (isSgiSignature(b, headSize)) return ImageFormat::sgi;
+    if (hasTgaFooter(static_cast<const unsigned char*>(tail), tailSize)) return ImageFormat::tga;
+    return ImageFormat::none;
+}
+
+ImageFormat formatOf(const void* data, std::size_t size) {
     const unsigned char* bytes = static_cast<const unsigned char*>(data);
     if (!bytes) size = 0;
-    switch (formatOf(bytes, size)) {
-        case Format::tiff: return decodeTIFF(data, size, limits);
-        case Format::sgi: return decodeSGI(data, size, limits);
-        case Format::tga: break;
+    const ImageFormat bySignature = formatBySignature(bytes, size, bytes, size);
+    if (bySignature != ImageFormat::none) return bySignature;
+    return tgaHeaderPlausible(bytes, size) ? ImageFormat::tga : ImageFormat::none;
+}
+
+const char* formatName(ImageFormat format) {
+    switch (format) {
+        case ImageFormat::tga: return "TGA";
+        case ImageFormat::tiff: return "TIFF";
+        case ImageFormat::sgi: return "SGI";
+        case ImageFormat::none: break;
     }
-    return decodeTGA(data, size, limits);
+    return "";
+}
+
+Image decodeTGA(const void* data, std::size_t size, const DecodeLimits& limits) {
+    const unsigned char* bytes = static_cast<const unsigned char*>(data);
+    TraceSink trace(limits);
+    TraceSteps steps(trace);
+    TgaLayout layout;
+    const Outcome outcome = parseTga(bytes, data ? size : 0, limits.maxPixels, steps, layout);
+    if (!outcome.ok()) return refused(outcome, "TGA", trace);
+
+    ByteBlock out;
+    if (!out.allocate(std::uint64_t(layout.pixelCount) * layout.bytesPerPixel, true))
+        return ImageMaker::refused(Refusal::noMemory, "no memory for the decoded image");
+    const std::size_t width = layout.header.width, height = layout.header.height;
+    const std::size_t rowBytes = width * layout.bytesPerPixel;
+    const unsigned char* pixels = bytes + layout.pixelStart;
+    if (!layout.topFirst && !layout.rightFirst) {
+        copyExchanged(pixels, out.data(), layout.pixelCount, layout.bytesPerPixel, false);
+    } else {
+        // Stored row r lands at output row r, or height - 1 - r when the file
+        // holds the top row first.
+        for (std::size_t r = 0; r < height; ++r) {
+            const std::size_t to = layout.topFirst ? height - 1 - r : r;
+            copyExchanged(pixels + r * rowBytes, out.data() + to * rowBytes, width, layout.bytesPerPixel,
+                          layout.rightFirst);
+        }
+    }
+    return ImageMaker::make(std::move(out), int(width), int(height), layout.format);
+}
+
+Image decodeTIFF(const void* data, std::size_t size, const DecodeLimits& limits) {
+    MemorySource source(static_cast<const unsigned char*>(data), size);
+    TraceSink trace(limits);
+    TiffDirectory dir;
+    ByteBlock out;
+    const Outcome outcome = decodeTiff(source, limits.maxPixels, trace, true, dir, out);
+    if (!outcome.ok()) return refused(outcome, "TIFF", trace);
+    return ImageMaker::make(std::move(out), int(dir.width), int(dir.height), texRGB);
+}
+
+Image decodeSGI(const void* data, std::size_t size, const DecodeLimits& limits) {
+    const unsigned char* bytes = static_cast<const unsigned char*>(data);
+    if (!bytes) size = 0;
+    TraceSink trace(limits);
+    SgiHeader h;
+    Outcome outcome = readSgiHeader(bytes, size, h);
+    ByteBlock out;
+    if (outcome.ok()) outcome = decodeSgi(bytes, size, h, limits.maxPixels, out);
+    if (!outcome.ok()) return refused(outcome, "SGI", trace);
+    if (h.storage != 0 && trace.enabled())
+        writeSgiDump(out.data(), out.size(), sgiDumpLines(std::uint64_t(h.width) * h.height), trace);
+    if (h.channels != 3 && h.channels != 4) return refused(refuseSgiChannels(h), "SGI", trace);
+    return ImageMaker::make(std::move(out), int(h.width), int(h.height), h.channels == 4 ? texRGBA : texRGB);
+}
+
+Image decode(const void* data, std::size_t size, const DecodeLimits& limits) {
+    switch (formatOf(data, size)) {
+        case ImageFormat::tiff: return decodeTIFF(data, size, limits);
+        case ImageFormat::sgi: return decodeSGI(data, size, limits);
+        case ImageFormat::tga: return decodeTGA(data, size, limits);
+        case ImageFormat::none: break;
+    }
+    return ImageMaker::refused(Refusal::notAnImage, notAnImageReason);
 }
 
 Image decodeFile(const char* path, const DecodeLimits& limits) {
-    if (!path) return detail::ImageMaker::refused("no path given");
+    if (!path) return ImageMaker::refused(Refusal::cannotRead, "no path given");
     ByteBlock block;
     const WholeFileStatus status = readWholeFile(path, block);
-    if (status.result != WholeFileResult::ok) return detail::ImageMaker::refused(wholeFileReason(status, path));
+    if (status.result != WholeFileResult::ok)
+        return ImageMaker::refused(wholeFileRefusal(status.result), wholeFileReason(status, path));
     return decode(block.data(), block.size(), limits);
 }
 
@@ -126,11 +244,15 @@ ImageInfo inspect(const void* data, std::size_t size, const DecodeLimits& limits
     const unsigned char* bytes = static_cast<const unsigned char*>(data);
     if (!bytes) size = 0;
     switch (formatOf(bytes, size)) {
-        case Format::tiff: return inspectTiff(bytes, size, limits.maxPixels);
-        case Format::sgi: return inspectSgi(bytes, size, limits.maxPixels);
-        case Format::tga: break;
+        case ImageFormat::tiff: return inspectTiff(bytes, size, limits.maxPixels);
+        case ImageFormat::sgi: return inspectSgi(bytes, size, limits.maxPixels);
+        case ImageFormat::tga: return inspectTga(bytes, size, limits.maxPixels);
+        case ImageFormat::none: break;
     }
-    return inspectTga(bytes, size, limits.maxPixels);
+    ImageInfo info;
+    info.refusal = Refusal::notAnImage;
+    info.problem = notAnImageReason;
+    return info;
 }
 
 ImageInfo inspectFile(const char* path, const DecodeLimits& limits) {
@@ -138,6 +260,7 @@ ImageInfo inspectFile(const char* path, const DecodeLimits& limits) {
     const WholeFileStatus status = path ? readWholeFile(path, block) : WholeFileStatus{WholeFileResult::cannotOpen, 0};
     if (status.result != WholeFileResult::ok) {
         ImageInfo info;
+        info.refusal = wholeFileRefusal(status.result);
         info.problem = path ? wholeFileReason(status, path) : "no path given";
         return info;
     }

@@ -5,10 +5,10 @@
 
 #include <cstdio>
 
-#include "SgiDecode.h"
-#include "SgiDump.h"
-#include "TextSink.h"
-#include "WholeFile.h"
+#include "internal/SgiDecode.h"
+#include "internal/SgiDump.h"
+#include "internal/TextSink.h"
+#include "internal/WholeFile.h"
 
 int ImageLoaderRGBA::loadRGBA(kwTexture* texture, const char* path) {
     ornatex::ByteBlock file;
@@ -21,17 +21,16 @@ int ImageLoaderRGBA::loadRGBA(kwTexture* texture, const char* path) {
     ornatex::ByteBlock out;
     ornatex::Outcome outcome = ornatex::readSgiHeader(file.data(), file.size(), h);
     if (outcome.ok()) outcome = ornatex::decodeSgi(file.data(), file.size(), h, ornatex::DecodeLimits().maxPixels, out);
+    ornatex::StdoutSink stdoutSink;
     if (!outcome.ok()) {
         // The one place that prints a refusal; quiet refusals (verbatim
         // files of other channel counts) and failed allocations print nothing.
-        if (outcome.kind == ornatex::RefusalKind::printed) std::printf("SGI file refused: %s\n", outcome.reason.c_str());
+        ornatex::printRefusal(stdoutSink, "SGI", outcome);
         return 0;
     }
-    if (h.storage != 0) {
-        ornatex::StdoutSink stdoutSink;
+    if (h.storage != 0)
         ornatex::writeSgiDump(out.data(), out.size(), ornatex::sgiDumpLines(std::uint64_t(h.width) * h.height),
                               stdoutSink);
-    }
     if (h.channels == 3)
         texture->loadImage(int(h.width), int(h.height), texRGB, out.data());
     else if (h.channels == 4)

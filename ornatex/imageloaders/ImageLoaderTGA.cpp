@@ -8,8 +8,9 @@
 #include <iostream>
 #include <limits>
 
-#include "TgaDecode.h"
-#include "WholeFile.h"
+#include "internal/TextSink.h"
+#include "internal/TgaDecode.h"
+#include "internal/WholeFile.h"
 
 using ornatex::TgaHeader;
 using ornatex::TgaLayout;
@@ -47,20 +48,15 @@ private:
 
 // The one place that prints why a file was refused.
 void reportRefusal(Operation op, const ornatex::Outcome& outcome, const TgaLayout& layout) {
-    switch (outcome.kind) {
-        case ornatex::RefusalKind::tgaImageType:
-            if (op == Operation::sub)
-                std::cout << "Unsupported format, only 24-bit RGB supported so far: ";
-            else
-                std::cout << "Unsupported format, only 24-bit RGB and 32-bit RGBA supported so far: ";
-            std::cout << layout.header.imageType << std::endl;
-            break;
-        case ornatex::RefusalKind::printed:
-            std::printf("TGA file refused: %s\n", outcome.reason.c_str());
-            break;
-        default:
-            break;
+    if (outcome.kind == ornatex::RefusalKind::tgaImageType) {
+        if (op == Operation::sub)
+            std::cout << "Unsupported format, only 24-bit RGB supported so far: " << layout.header.imageType << std::endl;
+        else
+            std::cout << outcome.loaderLine << std::endl;
+        return;
     }
+    ornatex::StdoutSink out;
+    ornatex::printRefusal(out, "TGA", outcome);
 }
 
 // Reads the file and runs the decoding steps, leaving the reordered pixels

@@ -4,72 +4,34 @@
 #include <ornatex/decode.h>
 #include <tovik/kwStream.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <new>
 
-#include "TextSink.h"
-#include "TiffDecode.h"
+#include "internal/ByteSource.h"
+#include "internal/TextSink.h"
+#include "internal/TiffDecode.h"
 
-namespace {
-
-// Reads the stream's whole file into `block` with readChunk, in pieces of
-// at most 1 GiB (readChunk takes an int). A file that shrinks while it is
-// read keeps what arrived: the rest reads as past its end.
-void readStream(kwStream& stream, ornatex::ByteBlock& block) {
-    if (std::fseek(stream.file, 0, SEEK_END) != 0) return;
-    const long end = std::ftell(stream.file);
-    stream.seek(0);
-    if (end <= 0) return;
-    if (!block.allocate(static_cast<std::uint64_t>(end), true)) throw std::bad_alloc();
-    std::size_t done = 0;
-    while (done < block.size()) {
-        const std::size_t piece = std::min<std::size_t>(block.size() - done, std::size_t(1) << 30);
-        stream.readChunk(block.data() + done, static_cast<int>(piece));
-        const long at = std::ftell(stream.file);
-        if (at < 0 || std::size_t(at) != done + piece) {
-            done = at > 0 ? std::min<std::size_t>(std::size_t(at), block.size()) : done;
-            break;
-        }
-        done += piece;
-    }
-    if (done < block.size()) {
-        ornatex::ByteBlock kept;
-        if (!kept.allocate(done)) throw std::bad_alloc();
-        std::copy(block.data(), block.data() + done, kept.data());
-        block = std::move(kept);
-    }
-}
-
-}  // namespace
-
+// Reads the file through the stream, as the format's decoding steps ask for
+// it: the header, the directory and the arrays value by value with the
+// byte-order readers, each strip with a seek and one block read. Only what
+// the directory points to is read.
 int ImageLoaderTIFF::loadTIFF(kwTexture* texture, const char* path) {
     kwStream stream(path, kwStream::readMode);
     if (stream.status & kwStream::noFile) return 1;
     stream.setStreamMode(kwStream::littleEndian, true);
-    ornatex::ByteBlock file;
-    readStream(stream, file);
+    ornatex::StreamSource source(stream);
 
     ornatex::StdoutSink trace;
     ornatex::TiffDirectory dir;
     ornatex::ByteBlock out;
-    const ornatex::Outcome outcome = ornatex::decodeTiff(file.data(), file.size(), ornatex::DecodeLimits().maxPixels,
-                                                         trace, true, dir, out);
-    switch (outcome.kind) {
-        case ornatex::RefusalKind::none:
-            texture->loadImage(static_cast<int>(dir.width), static_cast<int>(dir.height), texRGB, out.data());
-            break;
-        case ornatex::RefusalKind::printed:
-            // The one place that prints a refusal.
-            if (outcome.loaderLine.empty())
-                std::printf("TIFF file refused: %s\n", outcome.reason.c_str());
-            else
-                std::printf("%s\n", outcome.loaderLine.c_str());
-            break;
-        case ornatex::RefusalKind::noMemory:
-            throw std::bad_alloc();
-        default:
-            break;  // the trace says enough
+    const ornatex::Outcome outcome =
+        ornatex::decodeTiff(source, ornatex::DecodeLimits().maxPixels, trace, true, dir, out);
+    if (outcome.ok()) {
+        texture->loadImage(static_cast<int>(dir.width), static_cast<int>(dir.height), texRGB, out.data());
+        return 0;
     }
+    // An allocation failure leaves the loader as the standard exception.
+    if (outcome.kind == ornatex::RefusalKind::noMemory) throw std::bad_alloc();
+    // The one place that prints a refusal (quiet ones: the trace says enough).
+    ornatex::printRefusal(trace, "TIFF", outcome);
     return 0;
 }

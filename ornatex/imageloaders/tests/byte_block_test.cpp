@@ -8,7 +8,7 @@
 #include <limits>
 #include <utility>
 
-#include "../ByteBlock.h"
+#include <ornatex/ByteBlock.h>
 
 TEST(ByteBlock, PlainAndHugePagePaths) {
     constexpr std::size_t mib = std::size_t(1) << 20;

@@ -95,16 +95,16 @@ Bytes smallTiff(unsigned photometric = 3, const std::vector<TiffBuilder::Entry>&
 }
 
 // What the loader of the file's format hands the texture, with the
-// format chosen as decode() chooses it.
-void runMatchingLoader(const std::string& path, const Bytes& bytes, Loaded& l) {
-    const bool tiff = bytes.size() >= 2 && ((bytes[0] == 'I' && bytes[1] == 'I') || (bytes[0] == 'M' && bytes[1] == 'M'));
-    const bool sgi = bytes.size() >= 2 && bytes[0] == 0x01 && bytes[1] == 0xDA;
-    if (tiff)
-        loadertest::runLoader(ImageLoaderTIFF::loadTIFF, path, l);
-    else if (sgi)
-        loadertest::runLoader(ImageLoaderRGBA::loadRGBA, path, l);
-    else
-        loadertest::runLoader(ImageLoaderTGA::loadTGAraw, path, l);
+// format chosen as decode() chooses it. False when decode() takes the bytes
+// for no format (the loaders still try them, as the Parts say).
+bool runMatchingLoader(const std::string& path, const Bytes& bytes, Loaded& l) {
+    switch (ornatex::formatOf(bytes.data(), bytes.size())) {
+        case ornatex::ImageFormat::tiff: loadertest::runLoader(ImageLoaderTIFF::loadTIFF, path, l); return true;
+        case ornatex::ImageFormat::sgi: loadertest::runLoader(ImageLoaderRGBA::loadRGBA, path, l); return true;
+        case ornatex::ImageFormat::tga: loadertest::runLoader(ImageLoaderTGA::loadTGAraw, path, l); return true;
+        case ornatex::ImageFormat::none: break;
+    }
+    return false;
 }
 
 // The loader's TGA pixels (stored order) turned bottom row first, left to
@@ -150,14 +150,20 @@ TEST(Decode, SameImagesAsTheLoaders) {
         const Bytes bytes = readFile(path.string());
         const ornatex::Image image = ornatex::decode(bytes.data(), bytes.size());
         Loaded l;
-        runMatchingLoader(path.string(), bytes, l);
+        if (!runMatchingLoader(path.string(), bytes, l)) {
+            EXPECT_EQ(image.refusal(), ornatex::Refusal::notAnImage);
+            EXPECT_EQ(image.error(), "not a TGA, TIFF or SGI image");
+            continue;
+        }
         if (l.texture.calls.empty()) {
             EXPECT_FALSE(image.ok());
+            EXPECT_NE(image.refusal(), ornatex::Refusal::none);
             EXPECT_FALSE(image.error().empty());
             EXPECT_EQ(image.error().find('\n'), std::string::npos) << image.error();
             continue;
         }
         ASSERT_TRUE(image.ok()) << image.error();
+        EXPECT_EQ(image.refusal(), ornatex::Refusal::none);
         const loadertest::TextureCall& call = l.texture.calls[0];
         EXPECT_EQ(image.width(), call.width);
         EXPECT_EQ(image.height(), call.height);
@@ -195,17 +201,20 @@ TEST(Decode, TgaOriginsAreTurnedUpright) {
     EXPECT_EQ(pixelsOf(image), (Bytes{7, 6, 5, 8, 3, 2, 1, 4}));
 }
 
-// Each refusal family has its reason, including the paths where the
-// loaders print nothing.
+// Each refusal family has its code and its reason, including the paths
+// where the loaders print nothing.
 TEST(Decode, RefusalsSayWhy) {
     const auto reason = [](const Bytes& b) { return ornatex::decode(b.data(), b.size()).error(); };
+    const auto code = [](const Bytes& b) { return ornatex::decode(b.data(), b.size()).refusal(); };
     Bytes bigEndian = {'M', 'M', 0, 42, 0, 0, 0, 8};
     EXPECT_EQ(reason(bigEndian), "big-endian (MM) TIFF files are not decoded, only little-endian (II)");
+    EXPECT_EQ(code(bigEndian), ornatex::Refusal::unsupported);
     EXPECT_EQ(reason(smallTiff(1)), "PhotometricInterpretation 1, only palette colour (3) is decoded");
     Bytes bigTiff = {'I', 'I', 43, 0, 8, 0, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(reason(bigTiff), "BigTIFF (version 43) files are not decoded");
     const Bytes tiled = readFile(std::string(LOADER_TEST_DATA) + "/commonsimaging-IndexColorPaletteTiled.tif");
     EXPECT_EQ(reason(tiled), "tiled images are not decoded, only strips");
+    EXPECT_EQ(code(tiled), ornatex::Refusal::unsupported);
     EXPECT_EQ(reason(smallTiff(3, {{259, tiffShort, 1, 5}})), "compression 5, only uncompressed (1) strips are decoded");
 
     for (unsigned channels : {1u, 2u, 5u}) {
@@ -216,16 +225,28 @@ TEST(Decode, RefusalsSayWhy) {
         EXPECT_EQ(reason(verbatim), reason(rle));
     }
     EXPECT_EQ(reason(tga(1, 1, 16, {1, 2})), "pixel depth 16, only 24 and 32 supported");
-    EXPECT_EQ(reason(Bytes{0, 0, 10}), "3 bytes, too short for the 18-byte header");
-    EXPECT_EQ(ornatex::decode(nullptr, 0).error(), "0 bytes, too short for the 18-byte header");
+    EXPECT_EQ(code(tga(1, 1, 16, {1, 2})), ornatex::Refusal::unsupported);
+    EXPECT_EQ(reason(tga(2, 2, 24, {1, 2, 3})), "21 bytes, the header declares 30");
+    EXPECT_EQ(code(tga(2, 2, 24, {1, 2, 3})), ornatex::Refusal::truncated);
+    // Too short for a TGA header: no format at all.
+    EXPECT_EQ(reason(Bytes{0, 0, 10}), "not a TGA, TIFF or SGI image");
+    EXPECT_EQ(code(Bytes{0, 0, 10}), ornatex::Refusal::notAnImage);
+    EXPECT_EQ(ornatex::decode(nullptr, 0).refusal(), ornatex::Refusal::notAnImage);
+    // decodeTGA itself still says why the bytes are no TGA.
+    const Bytes three = {0, 0, 10};
+    EXPECT_EQ(ornatex::decodeTGA(three.data(), three.size()).error(), "3 bytes, too short for the 18-byte header");
+    EXPECT_EQ(ornatex::decodeTGA(three.data(), three.size()).refusal(), ornatex::Refusal::truncated);
     Bytes rle = tga(1, 1, 24, {1, 2, 3});
     rle[2] = 10;
     EXPECT_EQ(reason(rle), "image type 10, only uncompressed true-colour (2) is decoded");
+    EXPECT_EQ(code(rle), ornatex::Refusal::unsupported);
+    EXPECT_EQ(code(sharedRunSgi(1, 1, 3, {0x01, 9})), ornatex::Refusal::truncated);
 
     TempDir dir;
     const std::string missing = dir.file("absent.tga");
     EXPECT_EQ(ornatex::decodeFile(missing.c_str()).error(),
               "'" + missing + "' cannot be opened: No such file or directory");
+    EXPECT_EQ(ornatex::decodeFile(missing.c_str()).refusal(), ornatex::Refusal::cannotRead);
     const std::string folder = dir.file("");
 #if defined(_WIN32)
     // Windows does not open a folder as a file.
@@ -281,7 +302,7 @@ void collect(const char* text, std::size_t length, void* context) {
 }
 }  // namespace
 
-// The trace receives what the loader prints, refusal lines aside.
+// The trace receives what the loader prints, refusal lines included.
 TEST(Decode, TraceCarriesTheLoadersText) {
     TempDir dir;
     std::string trace;
@@ -311,6 +332,142 @@ TEST(Decode, TraceCarriesTheLoadersText) {
     const ornatex::Image fromMap = ornatex::decodeTGA(mapped.data(), mapped.size(), limits);
     EXPECT_EQ(pixelsOf(fromMap), (Bytes{3, 2, 1}));
     EXPECT_EQ(trace, "Colormap not implemented....\n");
+
+    // Refusals: the line the loader prints, and nothing where it prints nothing.
+    Bytes rleTga = tga(1, 1, 24, {1, 2, 3});
+    rleTga[2] = 10;
+    const Bytes shortSgi = sharedRunSgi(1, 1, 3, {0x01, 9});
+    const Bytes verbatimTwo = [] {
+        Bytes b = sgiHeader(0, 1, 1, 2);
+        b.resize(514, 1);
+        return b;
+    }();
+    const struct {
+        const char* name;
+        Bytes file;
+        int (*loader)(kwTexture*, const char*);
+        ornatex::Image (*decoder)(const void*, std::size_t, const ornatex::DecodeLimits&);
+        std::string line;
+    } refusals[] = {
+        {"depth.tga", tga(1, 1, 16, {1, 2}), ImageLoaderTGA::loadTGAraw, ornatex::decodeTGA,
+         "TGA file refused: pixel depth 16, only 24 and 32 supported\n"},
+        {"rle.tga", rleTga, ImageLoaderTGA::loadTGAraw, ornatex::decodeTGA,
+         "Unsupported format, only 24-bit RGB and 32-bit RGBA supported so far: 10\n"},
+        {"short.rgb", shortSgi, ImageLoaderRGBA::loadRGBA, ornatex::decodeSGI,
+         "SGI file refused: scanline 0 of channel 0 runs past the end of the file\n"},
+        {"two.rgb", verbatimTwo, ImageLoaderRGBA::loadRGBA, ornatex::decodeSGI, ""},
+    };
+    for (const auto& r : refusals) {
+        SCOPED_TRACE(r.name);
+        trace.clear();
+        Loaded loaded;
+        loadertest::runLoader(r.loader, dir.write(r.name, r.file), loaded);
+        EXPECT_FALSE(r.decoder(r.file.data(), r.file.size(), limits).ok());
+        EXPECT_EQ(loaded.output, r.line);
+        EXPECT_EQ(trace, r.line);
+    }
+}
+
+// decode() and inspect() take bytes for a TGA only when a TGA header could
+// hold them, or the TGA 2.0 footer says so; anything else is no image.
+TEST(Decode, TgaOnlyByWhatItsHeaderCanHold) {
+    const Bytes good = tga(1, 1, 24, {1, 2, 3});
+    EXPECT_EQ(ornatex::formatOf(good.data(), good.size()), ornatex::ImageFormat::tga);
+    const auto changed = [&](std::size_t at, unsigned char value) {
+        Bytes b = good;
+        b[at] = value;
+        return b;
+    };
+    const Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R',
+                       0, 0, 0, 1, 0, 0, 0, 1, 8, 2, 0, 0, 0};
+    const Bytes text = {'h', 'e', 'l', 'l', 'o', ',', ' ', 'w', 'o', 'r', 'l', 'd', '!', '\n'};
+    const struct {
+        const char* name;
+        Bytes file;
+    } notTga[] = {
+        {"png", png},
+        {"text", text},
+        {"image type 4", changed(2, 4)},
+        {"image type 0", changed(2, 0)},
+        {"colour-map type 2", changed(1, 2)},
+        {"map entries of 8 bits", [&] { Bytes b = changed(1, 1); b[7] = 8; return b; }()},
+        {"pixel depth 12", changed(16, 12)},
+        {"width 0", changed(12, 0)},
+        {"height 0", changed(14, 0)},
+        {"ID past the end", changed(0, 4)},
+        {"map past the end", [&] { Bytes b = changed(1, 1); b[5] = 2; b[7] = 24; return b; }()},
+    };
+    for (const auto& c : notTga) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ornatex::formatOf(c.file.data(), c.file.size()), ornatex::ImageFormat::none);
+        const ornatex::Image image = ornatex::decode(c.file.data(), c.file.size());
+        EXPECT_EQ(image.refusal(), ornatex::Refusal::notAnImage);
+        EXPECT_EQ(image.error(), "not a TGA, TIFF or SGI image");
+        const ornatex::ImageInfo info = ornatex::inspect(c.file.data(), c.file.size());
+        EXPECT_EQ(info.format, "");
+        EXPECT_FALSE(info.fieldsRead);
+        EXPECT_EQ(info.refusal, ornatex::Refusal::notAnImage);
+        EXPECT_EQ(info.width, 0u);
+    }
+    // Still TGAs: a colour map of 15-bit entries with room for it, RLE,
+    // 16-bit pixels (refused for their depth, but TGAs).
+    Bytes mapped = changed(1, 1);
+    mapped[5] = 1;
+    mapped[7] = 15;
+    mapped.insert(mapped.begin() + 18, {0, 0});
+    EXPECT_EQ(ornatex::formatOf(mapped.data(), mapped.size()), ornatex::ImageFormat::tga);
+    const Bytes sixteen = tga(1, 1, 16, {1, 2});
+    EXPECT_EQ(ornatex::formatOf(sixteen.data(), sixteen.size()), ornatex::ImageFormat::tga);
+    EXPECT_EQ(ornatex::inspect(sixteen.data(), sixteen.size()).refusal, ornatex::Refusal::unsupported);
+
+    // Any bytes that end in the TGA 2.0 footer are a TGA.
+    Bytes footer = text;
+    const std::string signature = "TRUEVISION-XFILE.";
+    footer.insert(footer.end(), signature.begin(), signature.end());
+    footer.push_back(0);
+    EXPECT_EQ(ornatex::formatOf(footer.data(), footer.size()), ornatex::ImageFormat::tga);
+    EXPECT_EQ(ornatex::formatBySignature(text.data(), 4, footer.data() + footer.size() - 18, 18),
+              ornatex::ImageFormat::tga);
+    EXPECT_EQ(ornatex::formatBySignature(text.data(), 4, text.data(), text.size()), ornatex::ImageFormat::none);
+    const unsigned char tiffHead[] = {'M', 'M', 0, 43}, sgiHead[] = {0x01, 0xDA};
+    EXPECT_EQ(ornatex::formatBySignature(tiffHead, 4, nullptr, 0), ornatex::ImageFormat::tiff);
+    EXPECT_EQ(ornatex::formatBySignature(tiffHead, 3, nullptr, 0), ornatex::ImageFormat::none);
+    EXPECT_EQ(ornatex::formatBySignature(sgiHead, 2, nullptr, 0), ornatex::ImageFormat::sgi);
+    EXPECT_STREQ(ornatex::formatName(ornatex::ImageFormat::sgi), "SGI");
+    EXPECT_STREQ(ornatex::formatName(ornatex::ImageFormat::none), "");
+
+    // A big-endian TIFF is recognised, but none of its fields were read.
+    const Bytes bigEndian = {'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1, 1, 0, 0, 3, 0, 0, 0, 1, 0, 64, 0, 0};
+    const ornatex::ImageInfo info = ornatex::inspect(bigEndian.data(), bigEndian.size());
+    EXPECT_EQ(info.format, "TIFF");
+    EXPECT_FALSE(info.fieldsRead);
+    EXPECT_EQ(info.refusal, ornatex::Refusal::unsupported);
+    EXPECT_EQ(info.width, 0u);
+    EXPECT_EQ(info.compression, "");
+}
+
+// The codes' names are stable, lower case and distinct; each has its text.
+TEST(Decode, RefusalCodesHaveNamesAndTexts) {
+    using ornatex::Refusal;
+    const std::pair<Refusal, const char*> names[] = {
+        {Refusal::none, "none"},
+        {Refusal::cannotRead, "cannot_read"},
+        {Refusal::notAnImage, "not_an_image"},
+        {Refusal::tooLarge, "too_large"},
+        {Refusal::truncated, "truncated"},
+        {Refusal::unsupported, "unsupported"},
+        {Refusal::malformed, "malformed"},
+        {Refusal::noMemory, "no_memory"},
+    };
+    std::vector<std::string> texts;
+    for (const auto& n : names) {
+        EXPECT_STREQ(ornatex::refusalName(n.first), n.second);
+        texts.emplace_back(ornatex::refusalText(n.first));
+        EXPECT_FALSE(texts.back().empty());
+    }
+    std::sort(texts.begin(), texts.end());
+    EXPECT_EQ(std::unique(texts.begin(), texts.end()), texts.end());
+    EXPECT_STREQ(ornatex::refusalText(Refusal::notAnImage), "not a TGA, TIFF or SGI image");
 }
 
 TEST(Decode, InspectReadsHeaders) {
@@ -332,6 +489,8 @@ TEST(Decode, InspectReadsHeaders) {
     mapped.resize(mapped.size() - 1);
     info = ornatex::inspect(mapped.data(), mapped.size());
     EXPECT_FALSE(info.usable);
+    EXPECT_TRUE(info.fieldsRead);
+    EXPECT_EQ(info.refusal, ornatex::Refusal::truncated);
     EXPECT_EQ(info.problem, "131095 bytes, the header declares 131096");
 
     const Bytes hopper = readFile(std::string(LOADER_TEST_DATA) + "/imagemagick-hopper-palette.tif");
@@ -355,6 +514,7 @@ TEST(Decode, InspectReadsHeaders) {
 
     info = ornatex::inspectFile("/nonexistent/file.rgb");
     EXPECT_EQ(info.format, "");
+    EXPECT_EQ(info.refusal, ornatex::Refusal::cannotRead);
     EXPECT_EQ(info.problem, "'/nonexistent/file.rgb' cannot be opened: No such file or directory");
 }
 
@@ -370,9 +530,12 @@ TEST(Decode, ImageOwnsAndMovesItsPixels) {
     EXPECT_EQ(b.size(), 3u);
     ornatex::Image c;
     EXPECT_EQ(c.error(), "no image");
+    EXPECT_EQ(c.refusal(), ornatex::Refusal::notAnImage);
     c = std::move(b);
     EXPECT_EQ(pixelsOf(c), (Bytes{3, 2, 1}));
     EXPECT_TRUE(c.error().empty());
+    EXPECT_EQ(c.refusal(), ornatex::Refusal::none);
+    EXPECT_EQ(b.refusal(), ornatex::Refusal::notAnImage);
 
     // A 0 x 5 image decodes: valid, no bytes.
     const Bytes empty = tga(0, 5, 24, {});

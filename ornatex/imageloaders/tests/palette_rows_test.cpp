@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "../PaletteRows.h"
-#include "../PaletteRowsVbmi.h"
+#include <ornatex/imageloaders/internal/PaletteRows.h>
+#include <ornatex/imageloaders/internal/PaletteRowsVbmi.h>
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <iterator>
 #include <string>
 
-#include "../SgiDump.h"
-#include "../TextSink.h"
+#include <ornatex/imageloaders/internal/SgiDump.h>
+#include <ornatex/imageloaders/internal/TextSink.h>
 #include "LoaderTestSupport.h"
 #include "PngReference.h"
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../StreamReaders.h"
+#include <ornatex/imageloaders/internal/StreamReaders.h>
 #include "LoaderTestSupport.h"
 
 using loadertest::TempDir;

@@ -1,9 +1,16 @@
+#include <ornatex/decode.h>
 #include <ornatex/imageloaders/ImageLoaderTIFF.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
+
+#if defined(__linux__)
+#include <sys/resource.h>
+#endif
 
 #include "LoaderTestSupport.h"
 #include "PngReference.h"
@@ -404,7 +411,7 @@ TEST(TiffLoader, RefusesWhatItCannotDecode) {
                          "TIFF file refused: a palette index lies beyond the 8 colours of the ColorMap"});
         p.map.assign(767, 0);
         cases.push_back({"mapsize", paletteTiff(p),
-                         "TIFF file refused: ColorMap of field type 3 with 767 entries, expected SHORT, 3 x 1 to 3 x 256"});
+                         "TIFF file refused: ColorMap of field type 3 with 767 entries, expected SHORT, a multiple of 3"});
     }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -532,6 +539,10 @@ TEST(TiffLoader, DirectoryPastTheEndReadsAsBytesOf255) {
     EXPECT_TRUE(l.output == expected) << l.output.substr(0, 300);
     EXPECT_EQ(l.result, 0);
     EXPECT_TRUE(l.texture.calls.empty());
+    // The reason names the first cause, not what the 255s then say.
+    const ornatex::Image image = ornatex::decodeTIFF(f.data(), f.size());
+    EXPECT_EQ(image.error(), "the directory at offset 65535 lies outside the file (100 bytes)");
+    EXPECT_EQ(image.refusal(), ornatex::Refusal::truncated);
 }
 
 // A directory cut short by the end of the file: its missing bytes read as
@@ -579,3 +590,146 @@ TEST(TiffLoader, StripsSharingBytesDecode) {
                                                static_cast<unsigned char>(v)}));
         }
 }
+
+// The loader and decodeTIFF on the same bytes: the texture's one call and
+// the decoder's image agree, and are returned for the test to check.
+struct BothWays {
+    Loaded loaded;
+    ornatex::Image image;
+};
+
+void loadBothWays(const Bytes& file, BothWays& both) {
+    TempDir dir;
+    load(dir.write("both.tif", file), both.loaded);
+    both.image = ornatex::decodeTIFF(file.data(), file.size());
+}
+
+// A ColorMap cut short by the end of the file: its missing entries read as
+// 65535, as the readers read past the end, and the image decodes.
+TEST(TiffLoader, ColorMapCutShortReadsAsFullIntensity) {
+    TiffBuilder t;
+    const std::uint32_t at = t.append({0, 1});
+    t.entry(256, tiffShort, 1, 2);
+    t.entry(257, tiffShort, 1, 1);
+    t.entry(262, tiffShort, 1, 3);
+    t.entry(273, tiffLong, 1, at);
+    t.entry(279, tiffLong, 1, 2);
+    t.entry(320, tiffShort, 6, 0);  // placed at the end of the file below
+    Bytes f = t.finish();
+    // Only red 0x1100, red 0x2200 and green 0x3300 are in the file.
+    const std::uint32_t mapAt = static_cast<std::uint32_t>(f.size());
+    const std::uint32_t ifd = f[4] | f[5] << 8 | f[6] << 16 | std::uint32_t(f[7]) << 24;
+    const std::size_t value = ifd + 2 + 12 * 5 + 8;
+    for (int k = 0; k < 4; ++k) f[value + k] = static_cast<unsigned char>(mapAt >> (8 * k));
+    f.insert(f.end(), {0x00, 0x11, 0x00, 0x22, 0x00, 0x33});
+
+    BothWays both;
+    loadBothWays(f, both);
+    ASSERT_EQ(both.loaded.texture.calls.size(), 1u) << lastLine(both.loaded.output);
+    const Bytes expected = {0x11, 0x33, 0xFF, 0x22, 0xFF, 0xFF};
+    EXPECT_EQ(both.loaded.texture.calls[0].pixels, expected);
+    ASSERT_TRUE(both.image.ok()) << both.image.error();
+    EXPECT_EQ(Bytes(both.image.pixels(), both.image.pixels() + both.image.size()), expected);
+}
+
+// A ColorMap of more than 3 x 256 entries is read by thirds: index v takes
+// entries v, third + v and 2 x third + v.
+TEST(TiffLoader, ColorMapOfMoreThan768EntriesDecodes) {
+    std::vector<std::uint32_t> map;
+    for (std::uint32_t k = 0; k < 300; ++k) map.push_back((k % 256) << 8);
+    for (std::uint32_t k = 0; k < 300; ++k) map.push_back(((k + 7) % 256) << 8);
+    for (std::uint32_t k = 0; k < 300; ++k) map.push_back(((k * 3) % 256) << 8);
+    TiffBuilder t;
+    const std::uint32_t at = t.append({0, 5, 255, 10});
+    t.entry(256, tiffShort, 1, 4);
+    t.entry(257, tiffShort, 1, 1);
+    t.entry(262, tiffShort, 1, 3);
+    t.entry(273, tiffLong, 1, at);
+    t.entry(279, tiffLong, 1, 4);
+    t.array(320, tiffShort, map);
+    BothWays both;
+    loadBothWays(t.finish(), both);
+    ASSERT_EQ(both.loaded.texture.calls.size(), 1u) << lastLine(both.loaded.output);
+    const Bytes expected = {0, 7, 0, 5, 12, 15, 255, 6, 253, 10, 17, 30};
+    EXPECT_EQ(both.loaded.texture.calls[0].pixels, expected);
+    ASSERT_TRUE(both.image.ok()) << both.image.error();
+    EXPECT_EQ(Bytes(both.image.pixels(), both.image.pixels() + both.image.size()), expected);
+}
+
+// An image of no rows needs no strips: the trace shows pixelDataSize 0 and
+// the texture gets a W x 0 image, as with one empty strip.
+TEST(TiffLoader, HeightZeroWithoutStrips) {
+    TiffBuilder t;
+    t.entry(256, tiffShort, 1, 4);
+    t.entry(257, tiffShort, 1, 0);
+    t.entry(262, tiffShort, 1, 3);
+    t.entry(273, tiffLong, 0, 0);
+    t.entry(279, tiffLong, 0, 0);
+    t.array(320, tiffShort, standardMap());
+    BothWays both;
+    loadBothWays(t.finish(), both);
+    EXPECT_NE(both.loaded.output.find("\npixelDataSize: 0\nImageLength/RowsPerStrip: 0\n"), std::string::npos)
+        << both.loaded.output;
+    ASSERT_EQ(both.loaded.texture.calls.size(), 1u) << lastLine(both.loaded.output);
+    EXPECT_EQ(both.loaded.texture.calls[0].width, 4);
+    EXPECT_EQ(both.loaded.texture.calls[0].height, 0);
+    EXPECT_EQ(both.loaded.texture.calls[0].format, texRGB);
+    ASSERT_TRUE(both.image.ok()) << both.image.error();
+    EXPECT_EQ(both.image.width(), 4);
+    EXPECT_EQ(both.image.height(), 0);
+}
+
+#if !defined(_WIN32)
+// A folder opens as a file here, and reads as an empty one: the byte-order
+// mark reads as 255 255.
+TEST(TiffLoader, FolderReadsAsAnEmptyFile) {
+    TempDir dir;
+    Loaded l;
+    EXPECT_NO_THROW(load(dir.path.string(), l));
+    EXPECT_EQ(l.result, 0);
+    EXPECT_EQ(l.output, "Byte order: -1\n");
+    EXPECT_TRUE(l.texture.calls.empty());
+}
+#endif
+
+#if defined(__SANITIZE_ADDRESS__)
+#define ORNATEX_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ORNATEX_UNDER_ASAN 1
+#endif
+#endif
+
+#if defined(__linux__) && !defined(ORNATEX_UNDER_ASAN)
+namespace {
+// Loads the file with the address space limited (in a child process): 0
+// when the texture got the expected pixels, 3 when the loader threw.
+int loadWithAddressSpace(const std::string& path, std::uint64_t bytes, const Bytes& expected) {
+    rlimit limit;
+    limit.rlim_cur = limit.rlim_max = static_cast<rlim_t>(bytes);
+    if (setrlimit(RLIMIT_AS, &limit) != 0) return 2;
+    RecordingTexture texture;
+    try {
+        ImageLoaderTIFF::loadTIFF(&texture, path.c_str());
+    } catch (...) {
+        return 3;
+    }
+    return texture.calls.size() == 1 && texture.calls[0].pixels == expected ? 0 : 4;
+}
+}  // namespace
+
+// The loader reads only what the directory points to: a 3 GB sparse file
+// whose image lies in its first bytes loads with 1 GB of address space.
+TEST(TiffLoader, ReadsOnlyWhatTheDirectoryPointsTo) {
+    PaletteImage img;
+    img.indices = indicesFor(img.width, img.height);
+    TempDir dir;
+    const std::string path = dir.write("sparse.tif", paletteTiff(img));
+    std::error_code ec;
+    std::filesystem::resize_file(path, std::uint64_t(3) << 30, ec);
+    if (ec) GTEST_SKIP() << "no 3 GB sparse file here: " << ec.message();
+    const Bytes expected = expectedPixels(img);
+    EXPECT_EXIT(std::_Exit(loadWithAddressSpace(path, std::uint64_t(1) << 30, expected)), testing::ExitedWithCode(0),
+                "");
+}
+#endif

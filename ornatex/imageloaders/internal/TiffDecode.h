@@ -2,20 +2,21 @@
 // strips of one 8-bit index a pixel, expanded through the ColorMap), shared
 // by ImageLoaderTIFF and decodeTIFF. Internal to ornatex.
 //
-// The header and the first image file directory are read as the byte-order
-// readers read a file: a read at or past the end gives bytes of 255, and the
-// trace carries on. Everything else stays inside the bytes; a file is
-// refused only when its pixels cannot be had.
+// Everything is read through a ByteSource (memory or a kwStream), as the
+// byte-order readers read a file: a read at or past the end gives bytes of
+// 255, and the trace carries on. Each strip is read with one block read. A
+// file is refused only when its pixels cannot be had.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#include "ByteBlock.h"
-#include "Refusal.h"
+#include <ornatex/ByteBlock.h>
+#include "Outcome.h"
 
 namespace ornatex {
 
+class ByteSource;
 class TextSink;
 
 // One directory entry's field type, count and value field.
@@ -49,22 +50,23 @@ struct TiffDirectory {
 // A SHORT value stored in the value field occupies its first two bytes.
 std::uint32_t tiffShortValue(const TiffField& f);
 
-// Reads the header and the first directory, sending the trace to `trace`.
-// Refused (quietly) for a big-endian or unknown byte order.
-Outcome readTiffDirectory(const unsigned char* data, std::size_t size, TextSink& trace, TiffDirectory& dir);
+// Reads the header and the first directory from the start of the source,
+// sending the trace to `trace`. Refused (quietly) for a big-endian or
+// unknown byte order and for a directory that lies outside the file.
+Outcome readTiffDirectory(ByteSource& source, TextSink& trace, TiffDirectory& dir);
 
 // The checks on the directory alone: BigTIFF, photometric interpretation
 // (both quiet), then what the decoder cannot read correctly: compressed
 // strips, samples other than one 8-bit index, tiles, malformed strip arrays.
-Outcome checkTiffDirectory(std::size_t size, const TiffDirectory& dir);
+Outcome checkTiffDirectory(std::uint64_t size, const TiffDirectory& dir);
 
-// The pixel limit and the ColorMap's shape and place.
-Outcome checkTiffLimitAndMap(std::size_t size, const TiffDirectory& dir, std::uint64_t maxPixels);
+// The pixel limit and the ColorMap's field type and count.
+Outcome checkTiffLimitAndMap(const TiffDirectory& dir, std::uint64_t maxPixels);
 
 // Reads the directory, checks it, traces the strip arrays and decodes the
 // pixels into `out`: width x height red-green-blue pixels, bottom row first.
 // allowFastPath false keeps the row expansion on its plain path.
-Outcome decodeTiff(const unsigned char* data, std::size_t size, std::uint64_t maxPixels, TextSink& trace,
-                   bool allowFastPath, TiffDirectory& dir, ByteBlock& out);
+Outcome decodeTiff(ByteSource& source, std::uint64_t maxPixels, TextSink& trace, bool allowFastPath,
+                   TiffDirectory& dir, ByteBlock& out);
 
 }  // namespace ornatex

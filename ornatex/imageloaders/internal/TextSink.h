@@ -27,6 +27,14 @@ public:
         ;
 };
 
+struct Outcome;
+
+// Writes the line a loader prints for a refusal: for `printed`, the
+// outcome's loaderLine or "<format> file refused: <reason>"; for
+// `tgaImageType`, loadTGAraw's unsupported-format line. Other refusals print
+// nothing.
+void printRefusal(TextSink& sink, const char* format, const Outcome& outcome);
+
 // Standard output, through the C stream (the bytes printf would write).
 class StdoutSink : public TextSink {
 public:

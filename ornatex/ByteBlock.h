@@ -1,15 +1,17 @@
-// The one owner of a malloc'd byte block in the loaders and decoders,
-// internal to ornatex: the whole-file block and every decoded output. The
+// The one owner of a malloc'd byte block in ornatex: the whole-file block
+// the loaders read, every decoded output, and the pixels an Image holds. The
 // bytes may start inside the allocation (an output aligned for huge pages),
 // so the owner keeps both addresses. Movable, not copyable.
 #pragma once
+
+#include <ornatex/ornatexExport.h>
 
 #include <cstddef>
 #include <cstdint>
 
 namespace ornatex {
 
-class ByteBlock {
+class ORNATEX_API ByteBlock {
 public:
     ByteBlock() = default;
     ByteBlock(ByteBlock&& other) noexcept;

@@ -54,6 +54,18 @@ WholeFileStatus readWholeFile(const char* path, ByteBlock& block) {
     return {WholeFileResult::ok, 0};
 }
 
+Refusal wholeFileRefusal(WholeFileResult result) {
+    switch (result) {
+        case WholeFileResult::ok: return Refusal::none;
+        case WholeFileResult::noMemory: return Refusal::noMemory;
+        case WholeFileResult::tooLarge: return Refusal::tooLarge;
+        case WholeFileResult::cannotOpen:
+        case WholeFileResult::noStatus:
+        case WholeFileResult::shortRead: break;
+    }
+    return Refusal::cannotRead;
+}
+
 std::string wholeFileReason(const WholeFileStatus& status, const char* path) {
     const std::string name = std::string("'") + path + "'";
     const auto withError = [&](const char* what) {

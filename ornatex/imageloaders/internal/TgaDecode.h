@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "Refusal.h"
+#include "Outcome.h"
 
 namespace ornatex {
 
@@ -58,8 +58,15 @@ Outcome parseTga(const unsigned char* data, std::size_t size, std::uint64_t maxP
 void exchangeRedBlue(unsigned char* pixels, std::size_t count, unsigned bytesPerPixel);
 
 // Copies `count` pixels from `from` to `to`, exchanging red and blue; with
-// `mirror` the row is written right to left. The ranges do not overlap.
+// `mirror` the row is written right to left. Without `mirror` the ranges
+// may be the same; otherwise they do not overlap.
 void copyExchanged(const unsigned char* from, unsigned char* to, std::size_t count, unsigned bytesPerPixel,
                    bool mirror);
+
+// Whether the first 18 bytes are a header a TGA file could hold: a known
+// image type (1, 2, 3, 9, 10, 11), colour-map type 0 or 1 (with an entry size
+// of 15, 16, 24 or 32 bits when 1), a pixel depth of 8, 15, 16, 24 or 32, a
+// width and height not 0, and room for the header, the ID and the map.
+bool tgaHeaderPlausible(const unsigned char* data, std::size_t size);
 
 }  // namespace ornatex

@@ -9,8 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ByteBlock.h"
-#include "Refusal.h"
+#include <ornatex/ByteBlock.h>
+#include "Outcome.h"
 
 namespace ornatex {
 
@@ -27,6 +27,10 @@ struct SgiHeader {
 
 // Reads the header; refused when the bytes are too short for it.
 Outcome readSgiHeader(const unsigned char* data, std::size_t size, SgiHeader& header);
+
+// The refusal of a channel count other than 3 or 4 (quiet: the loader
+// prints nothing for it).
+Outcome refuseSgiChannels(const SgiHeader& header);
 
 // The checks made before the output block is allocated: verbatim files must
 // have 3 or 4 channels (others are refused quietly) and hold their planes,

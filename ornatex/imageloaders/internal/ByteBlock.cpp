@@ -1,4 +1,4 @@
-#include "ByteBlock.h"
+#include <ornatex/ByteBlock.h>
 
 #include <cstdlib>
 #include <limits>

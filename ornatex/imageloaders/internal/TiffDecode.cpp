@@ -1,12 +1,10 @@
 #include "TiffDecode.h"
 
-#include <ornatex/decode.h>
-
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "ImageMaker.h"
+#include "ByteSource.h"
 #include "PaletteRows.h"
 #include "TextSink.h"
 
@@ -36,28 +34,6 @@ enum Tag : std::uint32_t {
     tagTileByteCounts = 325,
 };
 
-// Little-endian reads at a position in the bytes; at or past the end each
-// byte reads as 255, as the stream readers read past the end of a file.
-class Cursor {
-public:
-    Cursor(const unsigned char* data, std::size_t size) : data_(data), size_(size) {}
-    void seek(std::uint64_t position) { position_ = position; }
-    std::uint16_t readShort() {
-        const std::uint32_t b0 = next(), b1 = next();
-        return static_cast<std::uint16_t>(b0 | b1 << 8);
-    }
-    std::uint32_t readLong() {
-        const std::uint32_t b0 = next(), b1 = next(), b2 = next(), b3 = next();
-        return b0 | b1 << 8 | b2 << 16 | b3 << 24;
-    }
-
-private:
-    std::uint32_t next() { return position_ < size_ ? data_[position_++] : (++position_, 0xffu); }
-    const unsigned char* data_;
-    std::uint64_t size_;
-    std::uint64_t position_ = 0;
-};
-
 // The messages print 32-bit numbers with %d: 2^31 and above show negative.
 int asInt(std::uint32_t v) { return static_cast<int>(v); }
 
@@ -85,13 +61,18 @@ std::uint32_t elementSize(std::uint32_t type) { return type == typeShort ? 2 : 4
 // otherwise the value field holds the file offset of the array.
 bool storedInline(const TiffField& f) { return std::uint64_t(f.count) * elementSize(f.type) <= 4; }
 
+// Whether an array lies inside the source. Of a source whose size is not
+// known, arrays of up to 64 MiB are taken (they read as 255 past the end).
 bool arrayInFile(const TiffField& f, std::uint64_t size) {
-    return storedInline(f) || std::uint64_t(f.value) + std::uint64_t(f.count) * elementSize(f.type) <= size;
+    const std::uint64_t bytes = std::uint64_t(f.count) * elementSize(f.type);
+    if (storedInline(f)) return true;
+    if (size == ByteSource::unknownSize) return bytes <= (std::uint64_t(1) << 26);
+    return std::uint64_t(f.value) + bytes <= size;
 }
 
 // Reads a SHORT or LONG array (checked by arrayInFile), tracing each value
 // with `traceFormat` when it is given.
-std::vector<std::uint32_t> readArray(Cursor& cursor, const TiffField& f, TextSink* trace, const char* traceFormat) {
+std::vector<std::uint32_t> readArray(ByteSource& cursor, const TiffField& f, TextSink* trace, const char* traceFormat) {
     std::vector<std::uint32_t> out(f.count);
     const bool inlined = storedInline(f);
     cursor.seek(f.value);
@@ -105,25 +86,42 @@ std::vector<std::uint32_t> readArray(Cursor& cursor, const TiffField& f, TextSin
     return out;
 }
 
-Outcome refused(const char* format, std::uint32_t a) { return refuse(RefusalKind::printed, format, a); }
+// The ColorMap as the expansion reads it: for each of its thirds (red,
+// green, blue; count / 3 entries each) the entries an 8-bit index can reach,
+// the first 256 at most. Entries past the end of the source read as 65535.
+std::vector<std::uint32_t> readColorMap(ByteSource& source, const TiffField& map) {
+    const std::uint32_t third = map.count / 3;
+    const std::uint32_t used = std::min<std::uint32_t>(third, 256);
+    std::vector<std::uint32_t> out;
+    out.reserve(3 * used);
+    for (std::uint32_t channel = 0; channel < 3; ++channel) {
+        source.seek(std::uint64_t(map.value) + 2 * std::uint64_t(channel) * third);
+        for (std::uint32_t k = 0; k < used; ++k) out.push_back(source.readShort());
+    }
+    return out;
+}
 
 }  // namespace
 
 std::uint32_t tiffShortValue(const TiffField& f) { return f.type == typeShort ? (f.value & 0xffffu) : f.value; }
 
-Outcome readTiffDirectory(const unsigned char* data, std::size_t size, TextSink& trace, TiffDirectory& dir) {
-    Cursor cursor(data, size);
+Outcome readTiffDirectory(ByteSource& cursor, TextSink& trace, TiffDirectory& dir) {
+    cursor.seek(0);
     dir = TiffDirectory();
     const std::uint16_t mark = cursor.readShort();
     dir.byteOrder = mark;
     trace.print("Byte order: %d\n", static_cast<int>(static_cast<std::int16_t>(mark)));
     if (mark == bigEndianMark) {
         trace.print("Byte order: MSB\n");
-        return refuse(RefusalKind::quiet, "big-endian (MM) TIFF files are not decoded, only little-endian (II)");
+        return refuse(RefusalKind::quiet, Refusal::unsupported,
+                      "big-endian (MM) TIFF files are not decoded, only little-endian (II)");
     }
+    const std::uint64_t size = cursor.size();
     if (mark != littleEndianMark)
-        return size < 2 ? refuse(RefusalKind::quiet, "%zu bytes, too short for a TIFF header", size)
-                        : refuse(RefusalKind::quiet, "byte-order mark 0x%04X is not a TIFF's (II or MM)", mark);
+        return size < 2 ? refuse(RefusalKind::quiet, Refusal::notAnImage, "%llu bytes, too short for a TIFF header",
+                                 static_cast<unsigned long long>(size))
+                        : refuse(RefusalKind::quiet, Refusal::notAnImage,
+                                 "byte-order mark 0x%04X is not a TIFF's (II or MM)", mark);
     trace.print("Byte order: LSB\n");
 
     dir.version = cursor.readShort();
@@ -143,69 +141,77 @@ Outcome readTiffDirectory(const unsigned char* data, std::size_t size, TextSink&
         store(dir, tag, f);
     }
     trace.print("Next IFD: %d\n", asInt(cursor.readLong()));
+    // What follows from a directory read past the end of the file (an entry
+    // count of 65535, entries of 255s) is not the first cause: this is.
+    if (size != ByteSource::unknownSize && std::uint64_t(ifdOffset) + 2 > size)
+        return refuse(RefusalKind::quiet, Refusal::truncated, "the directory at offset %u lies outside the file (%llu bytes)",
+                      ifdOffset, static_cast<unsigned long long>(size));
     return Outcome();
 }
 
-Outcome checkTiffDirectory(std::size_t size, const TiffDirectory& dir) {
+Outcome checkTiffDirectory(std::uint64_t size, const TiffDirectory& dir) {
     if (dir.version == bigTiffVersion)
-        return refuse(RefusalKind::quiet, "BigTIFF (version 43) files are not decoded");
+        return refuse(RefusalKind::quiet, Refusal::unsupported, "BigTIFF (version 43) files are not decoded");
     if (dir.photometric != 3)
-        return refuse(RefusalKind::quiet, "PhotometricInterpretation %u, only palette colour (3) is decoded",
+        return refuse(RefusalKind::quiet, Refusal::unsupported, "PhotometricInterpretation %u, only palette colour (3) is decoded",
                       dir.photometric);
     if (dir.hasCompression && tiffShortValue(dir.compression) != 1)
-        return refused("compression %u, only uncompressed (1) strips are decoded", tiffShortValue(dir.compression));
+        return refuse(RefusalKind::printed, Refusal::unsupported, "compression %u, only uncompressed (1) strips are decoded", tiffShortValue(dir.compression));
     if (dir.hasBitsPerSample && (dir.bitsPerSample.count != 1 || tiffShortValue(dir.bitsPerSample) != 8))
-        return refuse(RefusalKind::printed, "BitsPerSample is not 8, only 8-bit palette indices are decoded");
+        return refuse(RefusalKind::printed, Refusal::unsupported, "BitsPerSample is not 8, only 8-bit palette indices are decoded");
     if (dir.hasSamplesPerPixel && tiffShortValue(dir.samplesPerPixel) != 1)
-        return refused("SamplesPerPixel %u, only 1 is decoded", tiffShortValue(dir.samplesPerPixel));
-    if (dir.width == 0) return refuse(RefusalKind::printed, "ImageWidth is 0");
+        return refuse(RefusalKind::printed, Refusal::unsupported, "SamplesPerPixel %u, only 1 is decoded", tiffShortValue(dir.samplesPerPixel));
+    if (dir.width == 0) return refuse(RefusalKind::printed, Refusal::malformed, "ImageWidth is 0");
     if (dir.width > 0x7fffffffu || dir.height > 0x7fffffffu)
-        return refuse(RefusalKind::printed, "ImageWidth or ImageLength above 2147483647");
+        return refuse(RefusalKind::printed, Refusal::tooLarge, "ImageWidth or ImageLength above 2147483647");
     const TiffField& offsets = dir.stripOffsets;
     const TiffField& counts = dir.stripByteCounts;
     if ((offsets.type != typeShort && offsets.type != typeLong) || (counts.type != typeShort && counts.type != typeLong)) {
-        Outcome outcome = refuse(RefusalKind::printed,
+        Outcome outcome = refuse(RefusalKind::printed, Refusal::malformed,
                                  "StripOffsets and StripByteCounts must be present, of field type SHORT or LONG");
         if (dir.tiled) {
             outcome.loaderLine = "TIFF file refused: " + outcome.reason;
             outcome.reason = "tiled images are not decoded, only strips";
+            outcome.code = Refusal::unsupported;
         }
         return outcome;
     }
-    if (offsets.count != counts.count || offsets.count == 0)
-        return refuse(RefusalKind::printed, "%u StripOffsets and %u StripByteCounts", offsets.count, counts.count);
+    // No strips is right only for an image of no rows.
+    if (offsets.count != counts.count || (offsets.count == 0 && dir.height != 0))
+        return refuse(RefusalKind::printed, Refusal::malformed, "%u StripOffsets and %u StripByteCounts", offsets.count, counts.count);
     if (!arrayInFile(offsets, size) || !arrayInFile(counts, size))
-        return refuse(RefusalKind::printed, "the strip arrays lie outside the file");
+        return refuse(RefusalKind::printed, Refusal::truncated, "the strip arrays lie outside the file");
     return Outcome();
 }
 
-Outcome checkTiffLimitAndMap(std::size_t size, const TiffDirectory& dir, std::uint64_t maxPixels) {
+Outcome checkTiffLimitAndMap(const TiffDirectory& dir, std::uint64_t maxPixels) {
     const std::uint64_t pixels = std::uint64_t(dir.width) * dir.height;
     if (pixels > maxPixels)
-        return refuse(RefusalKind::printed, "%u x %u pixels, more than the limit of %llu", dir.width, dir.height,
-                      static_cast<unsigned long long>(maxPixels));
+        return refuse(RefusalKind::printed, Refusal::tooLarge, "%u x %u pixels, more than the limit of %llu", dir.width,
+                      dir.height, static_cast<unsigned long long>(maxPixels));
+    // Entries past the end of the file read as 65535, as the readers read
+    // them: a map cut short still decodes.
     const TiffField& map = dir.colorMap;
-    if (map.type != typeShort || map.count == 0 || map.count % 3 != 0 || map.count > 3 * 256)
-        return refuse(RefusalKind::printed,
-                      "ColorMap of field type %u with %u entries, expected SHORT, 3 x 1 to 3 x 256", map.type,
+    if (map.type != typeShort || map.count == 0 || map.count % 3 != 0)
+        return refuse(RefusalKind::printed, Refusal::malformed,
+                      "ColorMap of field type %u with %u entries, expected SHORT, a multiple of 3", map.type,
                       map.count);
-    if (!arrayInFile(map, size)) return refuse(RefusalKind::printed, "the ColorMap lies outside the file");
     return Outcome();
 }
 
-Outcome decodeTiff(const unsigned char* data, std::size_t size, std::uint64_t maxPixels, TextSink& trace,
-                   bool allowFastPath, TiffDirectory& dir, ByteBlock& out) {
-    Outcome outcome = readTiffDirectory(data, size, trace, dir);
+Outcome decodeTiff(ByteSource& source, std::uint64_t maxPixels, TextSink& trace, bool allowFastPath,
+                   TiffDirectory& dir, ByteBlock& out) {
+    Outcome outcome = readTiffDirectory(source, trace, dir);
+    const std::uint64_t size = source.size();
     if (outcome.ok()) outcome = checkTiffDirectory(size, dir);
     if (!outcome.ok()) return outcome;
 
-    Cursor cursor(data, size);
     const std::uint32_t stripCount = dir.stripOffsets.count;
-    const std::vector<std::uint32_t> byteCounts = readArray(cursor, dir.stripByteCounts, &trace, "StripByteCounts: %d\n");
+    const std::vector<std::uint32_t> byteCounts = readArray(source, dir.stripByteCounts, &trace, "StripByteCounts: %d\n");
     std::uint64_t pixelDataSize = 0;  // at most 2^30 counts below 2^32: no wrap
     for (std::uint32_t n : byteCounts) pixelDataSize += n;
     trace.print("pixelDataSize: %d\n", asInt(static_cast<std::uint32_t>(pixelDataSize)));
-    const std::vector<std::uint32_t> offsets = readArray(cursor, dir.stripOffsets, &trace, "StripOffsets: %d\n");
+    const std::vector<std::uint32_t> offsets = readArray(source, dir.stripOffsets, &trace, "StripOffsets: %d\n");
     // RowsPerStrip absent or 0 means TIFF's default: one strip for the image.
     const std::uint32_t rowsPerStrip = dir.rowsPerStrip ? dir.rowsPerStrip : 0xffffffffu;
     trace.print("ImageLength/RowsPerStrip: %d\n", asInt(dir.height / rowsPerStrip));
@@ -213,33 +219,46 @@ Outcome decodeTiff(const unsigned char* data, std::size_t size, std::uint64_t ma
     const std::uint64_t width = dir.width;
     const std::uint64_t height = dir.height;
     if (pixelDataSize % width != 0 || pixelDataSize / width < height)
-        return refuse(RefusalKind::printed, "%llu bytes of pixel data are not whole rows of %u covering %u rows",
+        return refuse(RefusalKind::printed, Refusal::truncated,
+                      "%llu bytes of pixel data are not whole rows of %u covering %u rows",
                       static_cast<unsigned long long>(pixelDataSize), dir.width, dir.height);
     // Strips may share bytes of the file; each must lie inside it.
     for (std::uint32_t k = 0; k < stripCount; ++k) {
-        if (std::uint64_t(offsets[k]) + byteCounts[k] > size)
-            return refuse(RefusalKind::printed, "strip %u (offset %u, %u bytes) lies outside the file", k, offsets[k],
-                          byteCounts[k]);
+        if (size != ByteSource::unknownSize && std::uint64_t(offsets[k]) + byteCounts[k] > size)
+            return refuse(RefusalKind::printed, Refusal::truncated, "strip %u (offset %u, %u bytes) lies outside the file",
+                          k, offsets[k], byteCounts[k]);
     }
-    outcome = checkTiffLimitAndMap(size, dir, maxPixels);
+    outcome = checkTiffLimitAndMap(dir, maxPixels);
     if (!outcome.ok()) return outcome;
     Palette palette;
-    buildPalette(readArray(cursor, dir.colorMap, nullptr, nullptr), palette, allowFastPath);
+    buildPalette(readColorMap(source, dir.colorMap), palette, allowFastPath);
 
     // Only the first H rows are delivered. File row r becomes output row
-    // H - 1 - r. A row that lies whole in a strip is expanded from the file;
+    // H - 1 - r. A row that lies whole in a strip is expanded from the strip;
     // a row split between strips is assembled in the last third of its
     // output row and expanded in place. The pixel limit bounds 3 x W x H.
-    if (!out.allocate(3 * width * height, true)) return refuse(RefusalKind::noMemory, "no memory for the decoded image");
+    if (!out.allocate(3 * width * height, true))
+        return refuse(RefusalKind::noMemory, Refusal::noMemory, "no memory for the decoded image");
     const std::size_t pixelCount = static_cast<std::size_t>(width * height);
     const std::size_t rowLength = static_cast<std::size_t>(width);
     const std::size_t rows = static_cast<std::size_t>(height);
     const auto outputRow = [&](std::size_t r) { return out.data() + (rows - 1 - r) * rowLength * 3; };
+    // Each strip is read whole, as far as the image needs it, with one block read.
+    std::size_t largest = 0;
+    for (std::size_t position = 0, k = 0; k < stripCount && position < pixelCount; ++k) {
+        const std::size_t take = std::min<std::size_t>(byteCounts[k], pixelCount - position);
+        largest = std::max(largest, take);
+        position += take;
+    }
+    if (!source.reserve(largest)) return refuse(RefusalKind::noMemory, Refusal::noMemory, "no memory for a strip");
     std::uint32_t seen = 0;
     std::size_t position = 0;  // the next pixel to read
     for (std::uint32_t k = 0; k < stripCount && position < pixelCount; ++k) {
         const std::size_t take = std::min<std::size_t>(byteCounts[k], pixelCount - position);
-        const unsigned char* strip = data + offsets[k];
+        const unsigned char* strip = source.readBlock(offsets[k], take);
+        if (!strip)
+            return refuse(RefusalKind::printed, Refusal::truncated, "strip %u (offset %u, %u bytes) lies outside the file",
+                          k, offsets[k], byteCounts[k]);
         for (std::size_t done = 0; done < take;) {
             const std::size_t row = position / rowLength, column = position % rowLength;
             const std::size_t piece = std::min(take - done, rowLength - column);
@@ -255,19 +274,9 @@ Outcome decodeTiff(const unsigned char* data, std::size_t size, std::uint64_t ma
         }
     }
     if (seen & paletteBadMark)
-        return refuse(RefusalKind::printed, "a palette index lies beyond the %u colours of the ColorMap",
+        return refuse(RefusalKind::printed, Refusal::malformed, "a palette index lies beyond the %u colours of the ColorMap",
                       dir.colorMap.count / 3);
     return Outcome();
-}
-
-Image decodeTIFF(const void* data, std::size_t size, const DecodeLimits& limits) {
-    const unsigned char* bytes = static_cast<const unsigned char*>(data);
-    TraceSink trace(limits);
-    TiffDirectory dir;
-    ByteBlock out;
-    const Outcome outcome = decodeTiff(bytes, bytes ? size : 0, limits.maxPixels, trace, true, dir, out);
-    if (!outcome.ok()) return detail::ImageMaker::refused(outcome.reason);
-    return detail::ImageMaker::make(std::move(out), int(dir.width), int(dir.height), texRGB);
 }
 
 }  // namespace ornatex

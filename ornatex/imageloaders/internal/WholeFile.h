@@ -2,9 +2,11 @@
 // the TGA and SGI loaders and decodeFile do. Internal to ornatex.
 #pragma once
 
+#include <ornatex/Refusal.h>
+
 #include <string>
 
-#include "ByteBlock.h"
+#include <ornatex/ByteBlock.h>
 
 namespace ornatex {
 
@@ -27,6 +29,9 @@ struct WholeFileStatus {
 // On any result but ok the block is empty and the file is closed. Prints
 // nothing.
 WholeFileStatus readWholeFile(const char* path, ByteBlock& block);
+
+// The refusal code of a failed read: noMemory, tooLarge, or cannotRead.
+Refusal wholeFileRefusal(WholeFileResult result);
 
 // One line (no line end) saying why the file could not be read, with the
 // system's reason where there is one.

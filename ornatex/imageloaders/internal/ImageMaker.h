@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "ByteBlock.h"
+#include <ornatex/ByteBlock.h>
 
 namespace ornatex {
 namespace detail {
@@ -14,8 +14,8 @@ struct ImageMaker {
     // An image that takes over the block, which holds width x height pixels
     // of the format, bottom row first.
     static Image make(ByteBlock&& pixels, int width, int height, texFormat format);
-    // A refused image with its one-line reason.
-    static Image refused(std::string reason);
+    // A refused image with its code and one-line reason.
+    static Image refused(Refusal code, std::string reason);
 };
 
 }  // namespace detail
