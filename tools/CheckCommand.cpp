@@ -39,8 +39,9 @@ void printHelp(const OptionParser& parser) {
                "Decodes every image file under each PATH (folders are walked; symbolic links\n"
                "to files are followed, links to folders are not) the way the library\n"
                "decodes it, and prints a summary: how many files load, how many are\n"
-               "refused, grouped by reason, how many are not images and how many could not\n"
-               "be read. A file found in a folder is taken for an image by its\n"
+               "refused, counted by the library's refusal code (too_large, truncated,\n"
+               "unsupported, malformed, ...), how many are not images and how many could\n"
+               "not be read. A file found in a folder is taken for an image by its\n"
                "extension (.tga .icb .vda .vst .tif .tiff .rgb .rgba .bw .sgi .int .inta)\n"
                "or its signature (TIFF, SGI, the TGA 2.0 footer); a file named on the\n"
                "command line is always decoded. Each refused file gets one line\n"
@@ -151,22 +152,26 @@ std::vector<FileReport> examineAll(const std::vector<Work>& work, unsigned jobs,
     return reports;
 }
 
+// The refusals are counted by code, most frequent first; each file's own
+// reason is on its line on standard error.
 void printSummary(const std::vector<FileReport>& reports, double seconds) {
     std::size_t loaded = 0, refused = 0, notImages = 0, notRead = 0;
-    std::map<std::string, std::size_t> reasons;
+    std::map<ornatex::Refusal, std::size_t> codes;
     for (const FileReport& r : reports) {
         if (r.unreadable) ++notRead;
         else if (!r.image) ++notImages;
         else if (r.ok) ++loaded;
-        else ++refused, ++reasons[r.error];
+        else ++refused, ++codes[r.code];
     }
-    std::vector<std::pair<std::string, std::size_t>> byCount(reasons.begin(), reasons.end());
+    std::vector<std::pair<ornatex::Refusal, std::size_t>> byCount(codes.begin(), codes.end());
     std::stable_sort(byCount.begin(), byCount.end(),
                      [](const auto& a, const auto& b) { return a.second > b.second; });
     std::printf("%zu %s checked in %.2f s\n", reports.size(), reports.size() == 1 ? "file" : "files", seconds);
     std::printf("  loaded        %8zu\n", loaded);
     std::printf("  refused       %8zu\n", refused);
-    for (const auto& reason : byCount) std::printf("    %8zu  %s\n", reason.second, reason.first.c_str());
+    for (const auto& code : byCount)
+        std::printf("    %8zu  %-13s %s\n", code.second, ornatex::refusalName(code.first),
+                    ornatex::refusalText(code.first));
     std::printf("  not an image  %8zu\n", notImages);
     std::printf("  cannot read   %8zu\n", notRead);
 }

@@ -89,6 +89,7 @@ FileReport examineFile(const std::string& path, std::FILE* trace, ornatex::Image
     const std::string readError = readFile(path, bytes, report.unreadable);
     report.fileSize = bytes.size();
     if (!readError.empty()) {
+        report.code = ornatex::Refusal::cannotRead;
         report.error = readError;
         return report;
     }
@@ -101,6 +102,7 @@ FileReport examineFile(const std::string& path, std::FILE* trace, ornatex::Image
     ornatex::Image image = ornatex::decode(bytes.data(), bytes.size(), limits);
     if (trace) std::fflush(trace);
     report.ok = image.ok();
+    report.code = image.refusal();
     if (report.ok) report.decodedChannels = image.format() == texRGBA ? 4 : 3;
     else report.error = image.error();
     if (keep) *keep = std::move(image);
@@ -112,6 +114,7 @@ FileReport notAnImage(const std::string& path, std::uint64_t fileSize) {
     report.path = path;
     report.image = false;
     report.fileSize = fileSize;
+    report.code = ornatex::Refusal::notAnImage;
     report.error = "not an image";
     return report;
 }
@@ -120,6 +123,7 @@ FileReport unreadable(const std::string& path, const std::string& reason) {
     FileReport report;
     report.path = path;
     report.unreadable = true;
+    report.code = ornatex::Refusal::cannotRead;
     report.error = "cannot read: " + reason;
     return report;
 }
@@ -135,16 +139,11 @@ bool isImageCandidate(const std::string& path) {
     if (!in) return true;  // decoding it will say why it cannot be read
     unsigned char head[4] = {0, 0, 0, 0};
     const std::size_t got = std::fread(head, 1, sizeof head, in.get());
-    if (got >= 2 && head[0] == 0x01 && head[1] == 0xDA) return true;
-    if (got == 4 && ((head[0] == 'I' && head[1] == 'I' && (head[2] == 42 || head[2] == 43) && head[3] == 0) ||
-                     (head[0] == 'M' && head[1] == 'M' && head[2] == 0 && (head[3] == 42 || head[3] == 43))))
-        return true;
-    static const char footer[] = "TRUEVISION-XFILE.";  // with its terminating zero: 18 bytes
-    char tail[sizeof footer] = {};
-    if (std::fseek(in.get(), -static_cast<long>(sizeof footer), SEEK_END) == 0 &&
-        std::fread(tail, 1, sizeof tail, in.get()) == sizeof tail)
-        return std::memcmp(tail, footer, sizeof footer) == 0;
-    return false;
+    unsigned char tail[18] = {};
+    const bool haveTail = std::fseek(in.get(), -static_cast<long>(sizeof tail), SEEK_END) == 0 &&
+                          std::fread(tail, 1, sizeof tail, in.get()) == sizeof tail;
+    return ornatex::formatBySignature(head, got, haveTail ? tail : nullptr, haveTail ? sizeof tail : 0) !=
+           ornatex::ImageFormat::none;
 }
 
 const char* originName(ornatex::ImageOrigin origin) {

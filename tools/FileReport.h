@@ -15,7 +15,8 @@ struct FileReport {
     bool image = true;   // false: not an image file at all (see isImageCandidate)
     bool ok = false;     // the library loads it
     bool unreadable = false;  // the system would not open or read it (error says why)
-    std::string error;   // why not, one line, when !ok
+    ornatex::Refusal code = ornatex::Refusal::none;  // why not, as a code, when !ok
+    std::string error;   // why not, one line with the file's numbers, when !ok
     ornatex::ImageInfo info;    // the header, as far as it could be read
     std::uint64_t fileSize = 0;
     int decodedChannels = 0;    // 3 or 4 when ok
@@ -35,8 +36,9 @@ FileReport notAnImage(const std::string& path, std::uint64_t fileSize);
 FileReport unreadable(const std::string& path, const std::string& reason);
 
 // Whether a file found while walking a folder is worth decoding: a known
-// image extension (TGA has no signature), a TIFF or SGI signature, or the
-// TGA 2.0 footer. Reads at most the first 4 and the last 18 bytes.
+// image extension (TGA has no signature), or a signature the library
+// recognises (TIFF, SGI, the TGA 2.0 footer). Reads at most the first 4 and
+// the last 18 bytes.
 bool isImageCandidate(const std::string& path);
 
 const char* originName(ornatex::ImageOrigin origin);

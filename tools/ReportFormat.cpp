@@ -60,31 +60,36 @@ std::string base64(const std::string& bytes) {
 }
 
 nlohmann::ordered_json reportObject(const FileReport& r) {
+    using json = nlohmann::ordered_json;
     const ornatex::ImageInfo& info = r.info;
     const bool known = !info.format.empty();
-    nlohmann::ordered_json o;
+    const bool read = known && info.fieldsRead;
+    // A field the library read, or null.
+    const auto field = [read](const auto& value) { return read ? json(value) : json(nullptr); };
+    json o;
     // A name that is not UTF-8 (any bytes but '/' and NUL make a name on
     // Unix) is shown as text with U+FFFD for what does not decode, and kept
     // exactly in "fileBytes" so that a script can open the file again.
     const bool textName = isUtf8(r.path);
     o["file"] = r.path;
-    o["fileBytes"] = textName ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(base64(r.path));
+    o["fileBytes"] = textName ? json(nullptr) : json(base64(r.path));
     o["ok"] = r.ok;
-    o["error"] = r.ok ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(r.error);
-    o["format"] = known ? nlohmann::ordered_json(info.format) : nlohmann::ordered_json(nullptr);
-    o["width"] = info.width;
-    o["height"] = info.height;
-    o["channels"] = info.channels;
-    o["bitsPerChannel"] = info.bitsPerChannel;
-    o["origin"] = known ? nlohmann::ordered_json(originName(info.origin)) : nlohmann::ordered_json(nullptr);
-    o["compression"] = known ? nlohmann::ordered_json(info.compression) : nlohmann::ordered_json(nullptr);
-    o["strips"] = info.strips;
-    o["rleScanlines"] = info.scanlines;
-    o["colorMap"] = info.colorMap;
-    o["colorMapLength"] = info.colorMapLength;
+    o["error"] = r.ok ? json(nullptr) : json(r.error);
+    o["code"] = r.ok ? json(nullptr) : json(ornatex::refusalName(r.code));
+    o["format"] = known ? json(info.format) : json(nullptr);
+    o["width"] = field(info.width);
+    o["height"] = field(info.height);
+    o["channels"] = field(info.channels);
+    o["bitsPerChannel"] = field(info.bitsPerChannel);
+    o["origin"] = field(originName(info.origin));
+    o["compression"] = field(info.compression);
+    o["strips"] = field(info.strips);
+    o["rleScanlines"] = field(info.scanlines);
+    o["colorMap"] = field(info.colorMap);
+    o["colorMapLength"] = field(info.colorMapLength);
     o["fileSize"] = r.fileSize;
     o["image"] = r.image;
-    o["pixelFormat"] = r.ok ? nlohmann::ordered_json(r.decodedChannels == 4 ? "rgba" : "rgb") : nlohmann::ordered_json(nullptr);
+    o["pixelFormat"] = r.ok ? json(r.decodedChannels == 4 ? "rgba" : "rgb") : json(nullptr);
     return o;
 }
 
@@ -94,7 +99,9 @@ std::string reportAsText(const FileReport& r) {
     const ornatex::ImageInfo& info = r.info;
     std::string line = r.path + ":";
     if (!r.image) return line + " not an image";
-    if (!info.format.empty()) {
+    if (!info.format.empty() && !info.fieldsRead) {
+        line += " " + info.format + ", " + std::to_string(r.fileSize) + " bytes";
+    } else if (!info.format.empty()) {
         line += " " + info.format + " " + std::to_string(info.width) + "x" + std::to_string(info.height) + ", " +
                 std::to_string(info.channels) + (info.channels == 1 ? " channel" : " channels") + " of " +
                 std::to_string(info.bitsPerChannel) + " bits, origin " + originName(info.origin) + ", " +
