@@ -9,10 +9,13 @@
 # WINEPREFIX set stops what this script leaves running.
 # The mingw runtime DLLs (libstdc++, libgcc, winpthread) are found through
 # WINEPATH, as they are in the install folder's bin/.
+# scripts/wine32-run.sh runs 32-bit programs through this script with
+# another loader (WINE_RUN_LOADER), server (WINESERVER) and mingw runtime
+# (WINE_RUN_TRIPLE).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 loader=""
-for candidate in /usr/lib/wine/wine64 "$(command -v wine64 2>/dev/null || true)" "$(command -v wine 2>/dev/null || true)"; do
+for candidate in "${WINE_RUN_LOADER:-}" /usr/lib/wine/wine64 "$(command -v wine64 2>/dev/null || true)" "$(command -v wine 2>/dev/null || true)"; do
   if [ -n "$candidate" ] && [ -x "$candidate" ]; then loader="$candidate"; break; fi
 done
 [ -n "$loader" ] || { echo "wine-run: no 64-bit Wine loader (install Debian's wine64)" >&2; exit 127; }
@@ -25,12 +28,13 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 # No "install Mono/Gecko?" dialogs when the prefix is made.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 runtime=""
-for dir in /usr/lib/gcc/x86_64-w64-mingw32/*-posix /usr/x86_64-w64-mingw32/lib; do
+triple="${WINE_RUN_TRIPLE:-x86_64-w64-mingw32}"
+for dir in /usr/lib/gcc/"$triple"/*-posix /usr/"$triple"/lib; do
   [ -d "$dir" ] && runtime="${runtime:+$runtime;}$(printf 'Z:%s' "$dir" | tr / '\\')"
 done
 export WINEPATH="${WINEPATH:+$WINEPATH;}$runtime"
 
-server="$(dirname "$loader")/wineserver"
+server="${WINESERVER:-$(dirname "$loader")/wineserver}"
 mkdir -p "$WINEPREFIX"
 # The prefix's server and system processes (services, explorer, devices)
 # are started once, detached, with no standard streams: started by the
