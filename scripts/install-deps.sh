@@ -2,7 +2,9 @@
 # Installs the Debian packages the project needs, only those missing.
 # Usage: scripts/install-deps.sh [build|test|all|platforms]   (default: all)
 #   platforms: what the windows-x64, windows-x86 and linux-x86 presets need
-#   (cross compilers, Wine, qemu, GoogleTest's sources), on top of all.
+#   (cross compilers, Wine, qemu, GoogleTest's sources), on top of all, and
+#   the 32-bit Wine the windows-x86 tests run under (scripts/wine32-run.sh
+#   --setup: downloaded and unpacked once into its own cache, not installed).
 set -euo pipefail
 
 # The Mesa drivers are what velkin renders with, in a window or offscreen.
@@ -18,9 +20,11 @@ test_pkgs=(libtiff-dev libtiff-tools imagemagick xvfb xdotool bash-completion dp
 
 # The other platforms: mingw-w64 cross compilers for Windows x64 and x86,
 # Wine's 64-bit loader to run the x64 build, g++ -m32 and qemu-i386 for the
-# 32-bit Linux build, GoogleTest's sources for the cross builds. No i386
-# architecture is needed: none of these is an i386 package.
-platform_pkgs=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 qemu-user g++-multilib googletest)
+# 32-bit Linux build, GoogleTest's sources for the cross builds, mingw's
+# zlib1.dll (32-bit Wine's builtin zlib is made from it). No i386
+# architecture is added: none of these is an i386 package.
+platform_pkgs=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 qemu-user g++-multilib googletest
+               libz-mingw-w64)
 
 case "${1:-all}" in
   build) want=("${build_pkgs[@]}") ;;
@@ -33,11 +37,14 @@ missing=()
 for p in "${want[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-echo "Installing: ${missing[*]}"
 sudo_cmd=()
 [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
-export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+if [ "${1:-all}" = platforms ]; then
+  "${sudo_cmd[@]}" bash "$(dirname "$0")/wine32-run.sh" --setup
+fi

@@ -99,7 +99,13 @@ EOF
   : >"$apt/status"
 }
 
+binfmt_ok() { [ -e "$binfmt_dir/$binfmt_name" ] && grep -qx enabled "$binfmt_dir/$binfmt_name"; }
+
 setup() {
+  if ready && binfmt_ok; then return 0; fi
+  if [ "$(id -u)" -ne 0 ] && ready; then
+    die "i386 programs are not registered with binfmt_misc, which needs root: run $0 --setup as root"
+  fi
   [ "$(id -u)" -eq 0 ] || die "setting up 32-bit Wine needs root (binfmt_misc and $cache); run scripts/install-deps.sh platforms as root"
   [ -d "$binfmt_dir" ] || die "this kernel has no binfmt_misc ($binfmt_dir): i386 programs cannot be handed to qemu-i386"
   [ -x /usr/lib/wine/wineserver ] || die "no 64-bit Wine server (/usr/lib/wine/wineserver): install Debian's wine64"
@@ -164,15 +170,7 @@ setup() {
 
 if [ "${1:-}" = "--setup" ]; then setup; exit 0; fi
 
-if ready; then
-  if [ ! -e "$binfmt_dir/$binfmt_name" ] || ! grep -qx enabled "$binfmt_dir/$binfmt_name"; then
-    [ "$(id -u)" -eq 0 ] || die "i386 programs are not registered with binfmt_misc, which needs root: run $0 --setup as root"
-    [ -d "$binfmt_dir" ] || die "this kernel has no binfmt_misc ($binfmt_dir): i386 programs cannot be handed to qemu-i386"
-    binfmt_register
-  fi
-else
-  setup
-fi
+setup
 
 prefix="$here/../build/windows-x86/wineprefix"
 if [ "${1:-}" = "--prefix" ]; then prefix="$2"; shift 2; fi

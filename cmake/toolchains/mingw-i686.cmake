@@ -1,6 +1,7 @@
 # Windows x86 (32-bit) with Debian's mingw-w64 cross compiler (posix thread
-# model). These machines cannot execute 32-bit x86 code, so nothing built
-# here runs: the build, its warnings and its export tables are what is checked.
+# model). These machines' kernels run no 32-bit x86 code: programs run here
+# through 32-bit Wine under qemu-i386, see scripts/wine32-run.sh, the
+# emulator CMake uses for tests.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR X86)
 set(ORNATEX_MINGW_TRIPLE i686-w64-mingw32)
