@@ -3,8 +3,8 @@
 # they need (scripts/install-deps.sh platforms):
 #   windows-x64  mingw-w64 x86-64; the suites run under Wine
 #   linux-x86    g++ -m32; ornatex, the tool and their tests under qemu-i386
-#   windows-x86  mingw-w64 i686; built, warnings and export tables checked
-#                (these machines cannot run 32-bit code)
+#   windows-x86  mingw-w64 i686; the suites run under 32-bit Wine, whose
+#                Linux side runs under qemu-i386 (scripts/wine32-run.sh)
 # Prints, for each, how many tests ran under Wine or qemu and how long the
 # preset took.
 # Usage: scripts/test-platforms.sh [PRESET...]   (default: all three)
@@ -41,14 +41,17 @@ for preset in "${@:-windows-x64 linux-x86 windows-x86}"; do
     # Under Wine a test program has been seen to end at once, with no output
     # at all, while the same test passed on every rerun: Wine's start, not
     # the test. A failing Windows test is run once more.
-    [ "$p" = windows-x64 ] && retry=(--repeat until-pass:2)
+    case $p in windows-*) retry=(--repeat until-pass:2) ;; esac
     ctest --preset "$p" -j "$(nproc)" "${retry[@]}" --output-junit "$junit" || status=$?
     case $p in
       windows-x64)
         WINEPREFIX="$PWD/build/$p/wineprefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
         line="$p: $(ran_under "build/$p" "$junit" 'wine-run\.sh$') tests ran under Wine" ;;
+      windows-x86)
+        WINEPREFIX="$PWD/build/$p/wineprefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
+        line="$p: $(ran_under "build/$p" "$junit" 'wine32-run\.sh$') tests ran under 32-bit Wine" ;;
       linux-x86) line="$p: $(ran_under "build/$p" "$junit" 'qemu-i386$') tests ran under qemu-i386" ;;
-      *) line="$p: built; $(ran_under "build/$p" "$junit" '.') host-side checks (export tables)" ;;
+      *) line="$p: $(ran_under "build/$p" "$junit" '.') tests ran" ;;
     esac
     line="$line, $(( $(date +%s) - start )) s"
     summary+=("$line")
