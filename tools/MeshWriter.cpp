@@ -5,8 +5,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include <corvane/Primitive.h>
+#include <tovik/kwOpenFile.h>
+
+#include "Utf8Path.h"
 
 namespace tool {
 
@@ -167,7 +171,7 @@ void normalizeNormals(Mesh& mesh) {
 
 std::string writeMesh(const Mesh& mesh, const std::string& path, MeshFormat format, const std::string& comment) {
     const bool toStdout = path == "-";
-    std::FILE* out = toStdout ? stdout : std::fopen(path.c_str(), "w");
+    std::FILE* out = toStdout ? stdout : kwOpenFile(path.c_str(), "w");
     if (!out) return std::strerror(errno);
     if (format == MeshFormat::ply) writePly(out, mesh, comment);
     else writeObj(out, mesh, comment);
@@ -178,7 +182,8 @@ std::string writeMesh(const Mesh& mesh, const std::string& path, MeshFormat form
         return error;
     }
     if (std::fclose(out) != 0 && error.empty()) error = std::strerror(errno);
-    if (!error.empty()) std::remove(path.c_str());
+    std::error_code ignored;
+    if (!error.empty()) std::filesystem::remove(pathFromUtf8(path), ignored);
     return error;
 }
 

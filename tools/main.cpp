@@ -7,6 +7,10 @@
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
+#include <shellapi.h>
+
+#include <vector>
 #endif
 
 #include "Commands.h"
@@ -52,10 +56,41 @@ int unknownCommand(const char* name) {
     return tool::exitUsage;
 }
 
+#if defined(_WIN32)
+// The arguments as UTF-8, read from the wide-character command line: the
+// char argv Windows hands to main holds them in the ANSI code page, where a
+// name it cannot spell is already lost. Kept for the life of the program.
+std::vector<std::string> utf8Arguments;
+std::vector<char*> utf8Argv;
+
+bool readWideArguments() {
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide) return false;
+    for (int i = 0; i < count; ++i) {
+        const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string text(bytes > 0 ? static_cast<std::size_t>(bytes) : 1u, '\0');
+        if (bytes > 0) WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, &text[0], bytes, nullptr, nullptr);
+        text.resize(text.size() - 1);  // the terminating zero
+        utf8Arguments.push_back(std::move(text));
+    }
+    LocalFree(wide);
+    for (std::string& a : utf8Arguments) utf8Argv.push_back(&a[0]);
+    utf8Argv.push_back(nullptr);
+    return true;
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
 #if defined(_WIN32)
+    if (readWideArguments()) {
+        argc = static_cast<int>(utf8Arguments.size());
+        argv = utf8Argv.data();
+    }
+    // Names are printed as UTF-8; a console shows them as such.
+    SetConsoleOutputCP(CP_UTF8);
     // Standard streams carry pictures ("convert - -"): in Windows' text mode
     // every 0x0A byte would gain a 0x0D before it, and the PNG would be
     // broken. Text lines end in a bare line feed, as elsewhere.

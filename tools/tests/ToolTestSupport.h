@@ -1,7 +1,9 @@
 // Running the ornatex tool as a user would, and reading back what it wrote.
 #pragma once
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -23,13 +25,26 @@ struct RunResult {
     std::string output;  // standard output
 };
 
+#if defined(_WIN32)
+inline std::wstring wideFromUtf8(const std::string& text) {
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+    if (length <= 0) throw std::runtime_error("not UTF-8: " + text);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], length);
+    wide.resize(static_cast<std::size_t>(length) - 1);
+    return wide;
+}
+#endif
+
 // Runs a shell command (on Windows, a cmd.exe command) and collects its
-// standard output and exit status.
+// standard output and exit status. The command is UTF-8 on every platform:
+// on Windows it is started through the wide-character API, so that names
+// outside the ANSI code page reach the program.
 inline RunResult runCommand(const std::string& command) {
     RunResult r;
 #if defined(_WIN32)
     // cmd.exe /c strips the outer quotes of a line that starts with one.
-    std::FILE* pipe = _popen(("\"" + command + "\"").c_str(), "rb");
+    std::FILE* pipe = _wpopen(wideFromUtf8("\"" + command + "\"").c_str(), L"rb");
 #else
     std::FILE* pipe = popen(command.c_str(), "r");
 #endif

@@ -73,7 +73,9 @@ TEST(ToolOptions, GetoptSpellingsMeanTheSame) {
     TempDir dir;
     std::filesystem::copy_file(file, dir.file("-odd.tif"));
 #if defined(_WIN32)
-    const std::string inDir = "cd /d \"" + dir.path.string() + "\" && " + toolCommand();
+    // The tool's path with its drive: the temporary folder may be on another.
+    const std::string inDir = "cd /d \"" + dir.path.string() + "\" && \"" +
+                              std::filesystem::absolute(ORNATEX_TOOL).make_preferred().string() + "\"";
 #else
     const std::string inDir = "cd '" + dir.path.string() + "' && " + toolCommand();
 #endif
