@@ -6,7 +6,10 @@
 //  - loadRGBA on a 2048 x 2048 run-length encoded RGB file (its dump goes to
 //    standard output), beside decodeSGI on its bytes in memory;
 //  - the dump's formatting (writeSgiDump) beside one printf("%u %u %u\n") a
-//    line, both to standard output, for the same decoded bytes.
+//    line, both to standard output, for the same decoded bytes;
+//  - decodeSGI from memory on RGB images of 512^2 to 4096^2 pixels, verbatim
+//    and run-length encoded, beside a memcpy of the same output bytes, as
+//    milliseconds per megapixel.
 // The files are generated into a temporary folder at start. Standard output
 // is sent to /dev/null for the whole run; the results go to the original
 // standard output.
@@ -29,6 +32,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -120,39 +124,51 @@ void encodeScanline(const unsigned char* v, unsigned n, Bytes& out) {
     out.push_back(0);
 }
 
-// A 2048 x 2048 run-length encoded RGB file: flat bands (repeat runs) on the
-// left half of each row, noise (literal runs) on the right half.
+// An RGB SGI image of side x side pixels, run-length encoded or verbatim:
+// flat bands (repeat runs) on the left half of each row, noise (literal
+// runs) on the right half.
+Bytes makeSgi(unsigned side, bool rle) {
+    const unsigned channels = 3;
+    Bytes head(512, 0);
+    head[0] = 0x01;
+    head[1] = 0xDA;
+    head[2] = rle ? 1 : 0;
+    head[3] = 1;
+    head[5] = 3;
+    head[6] = static_cast<unsigned char>(side >> 8);
+    head[7] = static_cast<unsigned char>(side);
+    head[8] = static_cast<unsigned char>(side >> 8);
+    head[9] = static_cast<unsigned char>(side);
+    head[11] = channels;
+    Bytes data, starts, lengths;
+    const std::uint32_t dataAt = rle ? 512 + 8 * side * channels : 512;
+    std::vector<unsigned char> line(side);
+    for (unsigned c = 0; c < channels; ++c)
+        for (unsigned y = 0; y < side; ++y) {
+            for (unsigned x = 0; x < side; ++x)
+                line[x] = x < side / 2 ? static_cast<unsigned char>((x / 40) * 9 + y / 64 + c * 50)
+                                       : static_cast<unsigned char>(((x * 7919u + y * 104729u + c) * 2654435761u) >> 24);
+            const auto before = static_cast<std::uint32_t>(data.size());
+            if (!rle) {
+                data.insert(data.end(), line.begin(), line.end());
+                continue;
+            }
+            encodeScanline(line.data(), side, data);
+            put(starts, dataAt + before, 4, true);
+            put(lengths, static_cast<std::uint32_t>(data.size()) - before, 4, true);
+        }
+    Bytes f = head;
+    f.insert(f.end(), starts.begin(), starts.end());
+    f.insert(f.end(), lengths.begin(), lengths.end());
+    f.insert(f.end(), data.begin(), data.end());
+    return f;
+}
+
+// The 2048 x 2048 run-length encoded file the loader reads.
 const std::string& sgiPath() {
     static const std::string path = [] {
         const std::string p = tempPath("ornatex-bench-rle.sgi");
-        const unsigned channels = 3;
-        Bytes head(512, 0);
-        head[0] = 0x01;
-        head[1] = 0xDA;
-        head[2] = 1;
-        head[3] = 1;
-        head[5] = 3;
-        head[6] = sgiSide >> 8;
-        head[8] = sgiSide >> 8;
-        head[11] = channels;
-        Bytes data, starts, lengths;
-        const std::uint32_t dataAt = 512 + 8 * sgiSide * channels;
-        std::vector<unsigned char> line(sgiSide);
-        for (unsigned c = 0; c < channels; ++c)
-            for (unsigned y = 0; y < sgiSide; ++y) {
-                for (unsigned x = 0; x < sgiSide; ++x)
-                    line[x] = x < sgiSide / 2 ? static_cast<unsigned char>((x / 40) * 9 + y / 64 + c * 50)
-                                              : static_cast<unsigned char>(((x * 7919u + y * 104729u + c) * 2654435761u) >> 24);
-                const auto before = static_cast<std::uint32_t>(data.size());
-                encodeScanline(line.data(), sgiSide, data);
-                put(starts, dataAt + before, 4, true);
-                put(lengths, static_cast<std::uint32_t>(data.size()) - before, 4, true);
-            }
-        Bytes f = head;
-        f.insert(f.end(), starts.begin(), starts.end());
-        f.insert(f.end(), lengths.begin(), lengths.end());
-        f.insert(f.end(), data.begin(), data.end());
-        writeFile(p, f);
+        writeFile(p, makeSgi(sgiSide, true));
         return p;
     }();
     return path;
@@ -299,6 +315,43 @@ void BM_sgiDump_printfPerLine(benchmark::State& state) {
 
 void BM_memcpy_sgiOutput(benchmark::State& state) { memcpyBench(state, std::size_t(sgiSide) * sgiSide * 3); }
 
+// decodeSGI from memory at 512^2 to 4096^2, verbatim and run-length
+// encoded, beside a memcpy of the same output bytes: the cost per megapixel
+// (ms_per_MP) should not grow with the size.
+const Bytes& sgiOfSide(unsigned side, bool rle) {
+    static std::map<std::pair<unsigned, bool>, Bytes> made;
+    Bytes& b = made[{side, rle}];
+    if (b.empty()) b = makeSgi(side, rle);
+    return b;
+}
+
+void perMegapixel(benchmark::State& state, unsigned side) {
+    state.SetBytesProcessed(int64_t(state.iterations()) * side * side * 3);
+    state.counters["ms_per_MP"] = benchmark::Counter(double(side) * side / 1e6 / 1e3,
+                                                     benchmark::Counter::kIsIterationInvariantRate |
+                                                         benchmark::Counter::kInvert);
+}
+
+void decodeSgiOfSide(benchmark::State& state, bool rle) {
+    const unsigned side = static_cast<unsigned>(state.range(0));
+    const Bytes& file = sgiOfSide(side, rle);
+    for (auto _ : state) {
+        ornatex::Image image = ornatex::decodeSGI(file.data(), file.size());
+        if (!image.ok()) state.SkipWithError("not decoded");
+        benchmark::DoNotOptimize(image.pixels());
+    }
+    perMegapixel(state, side);
+}
+
+void BM_decodeSGI_bySide_rle(benchmark::State& state) { decodeSgiOfSide(state, true); }
+void BM_decodeSGI_bySide_verbatim(benchmark::State& state) { decodeSgiOfSide(state, false); }
+
+void BM_memcpy_sgiBySide(benchmark::State& state) {
+    const unsigned side = static_cast<unsigned>(state.range(0));
+    memcpyBench(state, std::size_t(side) * side * 3);
+    perMegapixel(state, side);
+}
+
 }  // namespace
 
 BENCHMARK(BM_loadTIFF)->Unit(benchmark::kMillisecond);
@@ -313,6 +366,9 @@ BENCHMARK(BM_decodeSGI_rle)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_sgiDump_writeSgiDump)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_sgiDump_printfPerLine)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_memcpy_sgiOutput)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_decodeSGI_bySide_rle)->RangeMultiplier(2)->Range(512, 4096)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_decodeSGI_bySide_verbatim)->RangeMultiplier(2)->Range(512, 4096)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_memcpy_sgiBySide)->RangeMultiplier(2)->Range(512, 4096)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     // The loaders print their trace and dump: standard output goes to

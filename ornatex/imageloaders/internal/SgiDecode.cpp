@@ -60,14 +60,21 @@ Outcome checkSgi(std::size_t size, const SgiHeader& h, std::uint64_t maxPixels) 
 namespace {
 
 // Verbatim planes, channel after channel, each width x height samples of
-// 1 or 2 bytes (big-endian; the most significant byte is kept).
+// 1 or 2 bytes (big-endian; the most significant byte is kept). Filled row
+// by row, each output row from the same row of every plane, so that the row
+// is written while it is in the cache whatever the image's size.
 void interleavePlanes(const unsigned char* data, const SgiHeader& h, unsigned char* out) {
-    const std::size_t n = std::size_t(h.width) * h.height;
-    const unsigned step = h.bytesPerChannel;
-    for (unsigned c = 0; c < h.channels; ++c) {
-        const unsigned char* plane = data + headerSize + std::size_t(c) * n * step;
-        unsigned char* dst = out + c;
-        for (std::size_t k = 0; k < n; ++k) dst[k * h.channels] = plane[k * step];
+    // Locals: stores through unsigned char may alias the header's fields.
+    const std::size_t width = h.width, height = h.height, channels = h.channels, step = h.bytesPerChannel;
+    const std::size_t n = width * height;
+    const std::size_t rowBytes = width * channels;
+    for (std::size_t y = 0; y < height; ++y) {
+        unsigned char* row = out + y * rowBytes;
+        for (std::size_t c = 0; c < channels; ++c) {
+            const unsigned char* plane = data + headerSize + (c * n + y * width) * step;
+            unsigned char* dst = row + c;
+            for (std::size_t x = 0; x < width; ++x) dst[x * channels] = plane[x * step];
+        }
     }
 }
 
@@ -107,6 +114,9 @@ Outcome decodeScanlines(const unsigned char* data, std::size_t size, const SgiHe
     const std::uint64_t dataStart = headerSize + 4 * std::uint64_t(h.height) * h.channels;
     const std::size_t rowBytes = std::size_t(h.width) * h.channels;
     for (unsigned y = 0; y < h.height; ++y) {
+        // Pixels no scanline reaches are 0; the row is cleared just before
+        // its scanlines fill it, while it is in the cache.
+        std::memset(out + y * rowBytes, 0, rowBytes);
         for (unsigned c = 0; c < h.channels; ++c) {
             const std::uint32_t start = bigEndian32(data + headerSize + 4 * (std::size_t(y) + std::size_t(c) * h.height));
             if (start < dataStart || start >= size)
@@ -132,7 +142,6 @@ Outcome decodeSgi(const unsigned char* data, std::size_t size, const SgiHeader& 
         interleavePlanes(data, h, out.data());
         return Outcome();
     }
-    std::memset(out.data(), 0, out.size());
     return decodeScanlines(data, size, h, out.data());
 }
 
