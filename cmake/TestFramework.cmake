@@ -25,20 +25,22 @@ if(NOT ORNATEX_TEST_TIME_FACTOR MATCHES "^[1-9][0-9]*$")
   message(FATAL_ERROR "ORNATEX_TEST_TIME_FACTOR must be a whole number of at least 1, not '${ORNATEX_TEST_TIME_FACTOR}'")
 endif()
 
+# Declares a suite's tests: gtest_discover_tests with the same arguments.
 # A cross build with no emulator builds the suites, so their warnings are
-# checked, but cannot list or run them; only the tests that inspect the
-# built files (export tables) are declared.
-if(CMAKE_CROSSCOMPILING AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
-  function(gtest_discover_tests)
-  endfunction()
-elseif(NOT ORNATEX_TEST_TIME_FACTOR EQUAL 1)
-  # Listing a suite's tests may take GoogleTest's default 5 s times the
-  # factor.
-  math(EXPR ornatex_discovery_timeout "5 * ${ORNATEX_TEST_TIME_FACTOR}")
-  function(gtest_discover_tests)
-    _gtest_discover_tests(${ARGN} DISCOVERY_TIMEOUT ${ornatex_discovery_timeout})
-  endfunction()
-endif()
+# checked, but cannot list or run them; there only the tests that inspect
+# the built files (export tables) are declared. Under a slow emulator,
+# listing a suite may take GoogleTest's default 5 s times the factor.
+function(ornatex_discover_tests target)
+  if(CMAKE_CROSSCOMPILING AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
+    return()
+  endif()
+  if(ORNATEX_TEST_TIME_FACTOR EQUAL 1)
+    gtest_discover_tests(${target} ${ARGN})
+  else()
+    math(EXPR timeout "5 * ${ORNATEX_TEST_TIME_FACTOR}")
+    gtest_discover_tests(${target} ${ARGN} DISCOVERY_TIMEOUT ${timeout})
+  endif()
+endfunction()
 
 # Listing a suite's tests runs the program: under Wine or qemu that takes a
 # while, so cross builds list them when the tests run, not after each build.
