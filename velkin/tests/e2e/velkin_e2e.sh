@@ -91,13 +91,21 @@ if [ -n "$shots" ]; then
     mkdir -p "$shots" && cp first.png "$shots/velkin.png" && cp turned.png "$shots/velkin-turned.png"
 fi
 
-# Statistics every 1000 frames: wait for one pair.
-e2e_wait_output stdout.txt 'Time and frame rate:' 120
+# Statistics every 1000 frames: wait for one pair. Where drawing is so slow
+# that 1000 frames take many minutes (32-bit Windows under emulation),
+# VELKIN_E2E_STATISTICS=0 leaves this out: the window is closed now.
+if [ "${VELKIN_E2E_STATISTICS:-1}" != 0 ]; then
+    e2e_wait_output stdout.txt 'Time and frame rate:' 120
+fi
 e2e_close
 e2e_wait_exit 20
 [ "$E2E_STATUS" -eq 0 ] || e2e_fail "velkin exited with status $E2E_STATUS"
-# Windows programs end their text lines with CR LF.
-grep -qP '^Total time and frames:\t[0-9]+\.[0-9]{6}\t1000\r?$' stdout.txt || e2e_fail "no 'Total time and frames' line"
-grep -qP '^Time and frame rate:\t[0-9]+\.[0-9]{6}\t[0-9]+\.[0-9]{6}\r?$' stdout.txt || e2e_fail "no 'Time and frame rate' line"
-sed -n '1,4p' stdout.txt
+if [ "${VELKIN_E2E_STATISTICS:-1}" != 0 ]; then
+    # Windows programs end their text lines with CR LF.
+    grep -qP '^Total time and frames:\t[0-9]+\.[0-9]{6}\t1000\r?$' stdout.txt || e2e_fail "no 'Total time and frames' line"
+    grep -qP '^Time and frame rate:\t[0-9]+\.[0-9]{6}\t[0-9]+\.[0-9]{6}\r?$' stdout.txt || e2e_fail "no 'Time and frame rate' line"
+    sed -n '1,4p' stdout.txt
+else
+    echo "statistics not waited for (VELKIN_E2E_STATISTICS=0)"
+fi
 echo "PASS"
