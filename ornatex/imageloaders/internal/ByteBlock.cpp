@@ -8,10 +8,7 @@
 
 namespace ornatex {
 
-ByteBlock::ByteBlock(ByteBlock&& other) noexcept
-    : storage_(std::exchange(other.storage_, nullptr)),
-      data_(std::exchange(other.data_, nullptr)),
-      size_(std::exchange(other.size_, 0)) {}
+ByteBlock::ByteBlock(ByteBlock&& other) noexcept { *this = std::move(other); }
 
 ByteBlock& ByteBlock::operator=(ByteBlock&& other) noexcept {
     if (this != &other) {
