@@ -1,9 +1,7 @@
 // Running the ornatex tool as a user would, and reading back what it wrote.
 #pragma once
 
-#if defined(_WIN32)
-#include <windows.h>
-#else
+#if !defined(_WIN32)
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -26,14 +24,9 @@ struct RunResult {
 };
 
 #if defined(_WIN32)
-inline std::wstring wideFromUtf8(const std::string& text) {
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-    if (length <= 0) throw std::runtime_error("not UTF-8: " + text);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], length);
-    wide.resize(static_cast<std::size_t>(length) - 1);
-    return wide;
-}
+// UTF-8 to UTF-16 through the filesystem library: <windows.h> here would
+// bring its macros (near, far, min, max) into every test.
+inline std::wstring wideFromUtf8(const std::string& text) { return std::filesystem::u8path(text).wstring(); }
 #endif
 
 // Runs a shell command (on Windows, a cmd.exe command) and collects its
