@@ -24,7 +24,8 @@ struct Palette {
 };
 
 // Builds the palette from a TIFF ColorMap (all reds, then all greens, then
-// all blues; count a multiple of 3, at most 768). Samples are 16-bit and the
+// all blues, count / 3 entries each; indices past the first 256 are never
+// reached). Samples are 16-bit and the
 // top byte is kept (this maps both v x 257 and v x 256 back to v); a map
 // whose entries are all below 256 was written with 8-bit samples and is
 // taken as it stands. allowFastPath false keeps every row on the plain path.

@@ -190,12 +190,13 @@ Outcome checkTiffLimitAndMap(const TiffDirectory& dir, std::uint64_t maxPixels) 
         return refuse(RefusalKind::printed, Refusal::tooLarge, "%u x %u pixels, more than the limit of %llu", dir.width,
                       dir.height, static_cast<unsigned long long>(maxPixels));
     // Entries past the end of the file read as 65535, as the readers read
-    // them: a map cut short still decodes.
+    // them: a map cut short still decodes. Any count decodes: each colour
+    // takes count / 3 entries, and an index beyond them is refused where the
+    // pixels are expanded.
     const TiffField& map = dir.colorMap;
-    if (map.type != typeShort || map.count == 0 || map.count % 3 != 0)
+    if (map.type != typeShort)
         return refuse(RefusalKind::printed, Refusal::malformed,
-                      "ColorMap of field type %u with %u entries, expected SHORT, a multiple of 3", map.type,
-                      map.count);
+                      "ColorMap of field type %u with %u entries, expected SHORT", map.type, map.count);
     return Outcome();
 }
 

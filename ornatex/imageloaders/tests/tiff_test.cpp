@@ -409,9 +409,9 @@ TEST(TiffLoader, RefusesWhatItCannotDecode) {
         p.indices[7] = 10;
         cases.push_back({"index", paletteTiff(p),
                          "TIFF file refused: a palette index lies beyond the 8 colours of the ColorMap"});
-        p.map.assign(767, 0);
+        p.map.assign(2, 0);  // count / 3 = 0 colours: every index is beyond them
         cases.push_back({"mapsize", paletteTiff(p),
-                         "TIFF file refused: ColorMap of field type 3 with 767 entries, expected SHORT, a multiple of 3"});
+                         "TIFF file refused: a palette index lies beyond the 0 colours of the ColorMap"});
     }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -651,6 +651,27 @@ TEST(TiffLoader, ColorMapOfMoreThan768EntriesDecodes) {
     loadBothWays(t.finish(), both);
     ASSERT_EQ(both.loaded.texture.calls.size(), 1u) << lastLine(both.loaded.output);
     const Bytes expected = {0, 7, 0, 5, 12, 15, 255, 6, 253, 10, 17, 30};
+    EXPECT_EQ(both.loaded.texture.calls[0].pixels, expected);
+    ASSERT_TRUE(both.image.ok()) << both.image.error();
+    EXPECT_EQ(Bytes(both.image.pixels(), both.image.pixels() + both.image.size()), expected);
+}
+
+// A ColorMap whose count is not a multiple of 3 is read by thirds too: 7
+// entries give 2 colours (red 0-1, green 2-3, blue 4-5) and the last entry is
+// never reached.
+TEST(TiffLoader, ColorMapOfAnyCountIsReadByThirds) {
+    TiffBuilder t;
+    const std::uint32_t at = t.append({1, 0});
+    t.entry(256, tiffShort, 1, 2);
+    t.entry(257, tiffShort, 1, 1);
+    t.entry(262, tiffShort, 1, 3);
+    t.entry(273, tiffLong, 1, at);
+    t.entry(279, tiffLong, 1, 2);
+    t.array(320, tiffShort, {0x1000, 0x2000, 0x3000, 0x4000, 0x5000, 0x6000, 0x7000});
+    BothWays both;
+    loadBothWays(t.finish(), both);
+    ASSERT_EQ(both.loaded.texture.calls.size(), 1u) << lastLine(both.loaded.output);
+    const Bytes expected = {0x20, 0x40, 0x60, 0x10, 0x30, 0x50};
     EXPECT_EQ(both.loaded.texture.calls[0].pixels, expected);
     ASSERT_TRUE(both.image.ok()) << both.image.error();
     EXPECT_EQ(Bytes(both.image.pixels(), both.image.pixels() + both.image.size()), expected);
