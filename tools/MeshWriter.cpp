@@ -10,6 +10,7 @@
 #include <corvane/Primitive.h>
 #include <tovik/kwOpenFile.h>
 
+#include "ConsoleIo.h"
 #include "Utf8Path.h"
 
 namespace tool {
@@ -171,7 +172,10 @@ void normalizeNormals(Mesh& mesh) {
 
 std::string writeMesh(const Mesh& mesh, const std::string& path, MeshFormat format, const std::string& comment) {
     const bool toStdout = path == "-";
-    std::FILE* out = toStdout ? stdout : kwOpenFile(path.c_str(), "w");
+    // Binary, so a file written on Windows has the same bytes (LF line ends)
+    // as one written anywhere else.
+    if (toStdout) setBinaryMode(stdout);
+    std::FILE* out = toStdout ? stdout : kwOpenFile(path.c_str(), "wb");
     if (!out) return std::strerror(errno);
     if (format == MeshFormat::ply) writePly(out, mesh, comment);
     else writeObj(out, mesh, comment);

@@ -62,7 +62,10 @@ public:
     // while the stream has no file. A short read is not reported.
     KWSTREAM_INLINE_EXPORT void readChunk(void* buffer, int length) {
         if (status & noFile) return;
-        std::fread(buffer, 1, static_cast<std::size_t>(length), file);
+        // The count is not reported, but is taken, so that builds that
+        // warn on an ignored fread result stay quiet in client code.
+        const std::size_t read = std::fread(buffer, 1, static_cast<std::size_t>(length), file);
+        static_cast<void>(read);
     }
     // Writes `length` bytes from `buffer` with one fwrite. A stream with no
     // file has nowhere to write to: then nothing happens.
