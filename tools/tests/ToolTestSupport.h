@@ -78,8 +78,9 @@ struct Captured {
 };
 
 // Runs the tool with the given argument string, keeping standard output and
-// standard error apart.
-inline Captured runCaptured(const std::string& args) {
+// standard error apart. `prefix` goes before the tool's command (a command
+// that runs it as another user, say).
+inline Captured runCaptured(const std::string& args, const std::string& prefix = std::string()) {
 #if defined(_WIN32)
     const ornatextest::TempDir errDir;
     const std::string errPath = errDir.file("stderr.txt");
@@ -89,7 +90,7 @@ inline Captured runCaptured(const std::string& args) {
     if (fd < 0) throw std::runtime_error("mkstemp failed");
     close(fd);
 #endif
-    const RunResult r = runTool(args + " 2>" + errPath);
+    const RunResult r = runCommand(prefix + toolCommand() + " " + args + " 2>" + errPath);
     Captured c;
     c.status = r.status;
     c.out = r.output;

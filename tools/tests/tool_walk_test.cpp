@@ -42,23 +42,6 @@ std::string unprivilegedPrefix(bool& possible) {
     return "setpriv --reuid=65534 --regid=65534 --clear-groups ";
 }
 
-Captured runCapturedAs(const std::string& prefix, const std::string& args) {
-    if (prefix.empty()) return runCaptured(args);
-    // The same as runCaptured, with the tool started through the prefix.
-    TempDir errDir;
-    fs::permissions(errDir.path, fs::perms::all);
-    const std::string errPath = errDir.file("stderr.txt");
-    const RunResult r = runCommand(prefix + toolCommand() + " " + args + " 2>" + errPath);
-    Captured c;
-    c.status = r.status;
-    c.out = r.output;
-    std::FILE* f = std::fopen(errPath.c_str(), "rb");
-    char buffer[4096];
-    std::size_t n;
-    while (f && (n = std::fread(buffer, 1, sizeof buffer, f)) > 0) c.err.append(buffer, n);
-    if (f) std::fclose(f);
-    return c;
-}
 
 }  // namespace
 
@@ -156,7 +139,7 @@ TEST(ToolCheckWalk, FolderAndFileWithoutPermissionFailTheRun) {
     chmod((root + "/open/secret.rgb").c_str(), 0);
     chmod((root + "/shut").c_str(), 0);
 
-    const Captured r = runCapturedAs(prefix, "check " + root);
+    const Captured r = runCaptured("check " + root, prefix);
     chmod((root + "/shut").c_str(), 0755);  // so that the folder can be removed
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, root + "/open/secret.rgb: cannot read: Permission denied\n" + root +
@@ -166,7 +149,7 @@ TEST(ToolCheckWalk, FolderAndFileWithoutPermissionFailTheRun) {
     EXPECT_NE(r.out.find("  cannot read          2\n"), std::string::npos) << r.out;
 
     chmod((root + "/shut").c_str(), 0);
-    const Captured json = runCapturedAs(prefix, "check --json " + root);
+    const Captured json = runCaptured("check --json " + root, prefix);
     chmod((root + "/shut").c_str(), 0755);
     EXPECT_EQ(json.status, 1);
     const nlohmann::json report = nlohmann::json::parse(json.out);

@@ -604,6 +604,17 @@ void loadBothWays(const Bytes& file, BothWays& both) {
     both.image = ornatex::decodeTIFF(file.data(), file.size());
 }
 
+// The loader hands the texture `expected` in one call, and the decoder gives
+// the same pixels.
+void expectBothWaysDecodeTo(const Bytes& file, const Bytes& expected) {
+    BothWays both;
+    loadBothWays(file, both);
+    ASSERT_EQ(both.loaded.texture.calls.size(), 1u) << lastLine(both.loaded.output);
+    EXPECT_EQ(both.loaded.texture.calls[0].pixels, expected);
+    ASSERT_TRUE(both.image.ok()) << both.image.error();
+    EXPECT_EQ(Bytes(both.image.pixels(), both.image.pixels() + both.image.size()), expected);
+}
+
 // A ColorMap cut short by the end of the file: its missing entries read as
 // 65535, as the readers read past the end, and the image decodes.
 TEST(TiffLoader, ColorMapCutShortReadsAsFullIntensity) {
@@ -623,13 +634,7 @@ TEST(TiffLoader, ColorMapCutShortReadsAsFullIntensity) {
     for (int k = 0; k < 4; ++k) f[value + k] = static_cast<unsigned char>(mapAt >> (8 * k));
     f.insert(f.end(), {0x00, 0x11, 0x00, 0x22, 0x00, 0x33});
 
-    BothWays both;
-    loadBothWays(f, both);
-    ASSERT_EQ(both.loaded.texture.calls.size(), 1u) << lastLine(both.loaded.output);
-    const Bytes expected = {0x11, 0x33, 0xFF, 0x22, 0xFF, 0xFF};
-    EXPECT_EQ(both.loaded.texture.calls[0].pixels, expected);
-    ASSERT_TRUE(both.image.ok()) << both.image.error();
-    EXPECT_EQ(Bytes(both.image.pixels(), both.image.pixels() + both.image.size()), expected);
+    expectBothWaysDecodeTo(f, {0x11, 0x33, 0xFF, 0x22, 0xFF, 0xFF});
 }
 
 // A ColorMap of more than 3 x 256 entries is read by thirds: index v takes
@@ -647,13 +652,7 @@ TEST(TiffLoader, ColorMapOfMoreThan768EntriesDecodes) {
     t.entry(273, tiffLong, 1, at);
     t.entry(279, tiffLong, 1, 4);
     t.array(320, tiffShort, map);
-    BothWays both;
-    loadBothWays(t.finish(), both);
-    ASSERT_EQ(both.loaded.texture.calls.size(), 1u) << lastLine(both.loaded.output);
-    const Bytes expected = {0, 7, 0, 5, 12, 15, 255, 6, 253, 10, 17, 30};
-    EXPECT_EQ(both.loaded.texture.calls[0].pixels, expected);
-    ASSERT_TRUE(both.image.ok()) << both.image.error();
-    EXPECT_EQ(Bytes(both.image.pixels(), both.image.pixels() + both.image.size()), expected);
+    expectBothWaysDecodeTo(t.finish(), {0, 7, 0, 5, 12, 15, 255, 6, 253, 10, 17, 30});
 }
 
 // A ColorMap whose count is not a multiple of 3 is read by thirds too: 7
@@ -668,13 +667,7 @@ TEST(TiffLoader, ColorMapOfAnyCountIsReadByThirds) {
     t.entry(273, tiffLong, 1, at);
     t.entry(279, tiffLong, 1, 2);
     t.array(320, tiffShort, {0x1000, 0x2000, 0x3000, 0x4000, 0x5000, 0x6000, 0x7000});
-    BothWays both;
-    loadBothWays(t.finish(), both);
-    ASSERT_EQ(both.loaded.texture.calls.size(), 1u) << lastLine(both.loaded.output);
-    const Bytes expected = {0x20, 0x40, 0x60, 0x10, 0x30, 0x50};
-    EXPECT_EQ(both.loaded.texture.calls[0].pixels, expected);
-    ASSERT_TRUE(both.image.ok()) << both.image.error();
-    EXPECT_EQ(Bytes(both.image.pixels(), both.image.pixels() + both.image.size()), expected);
+    expectBothWaysDecodeTo(t.finish(), {0x20, 0x40, 0x60, 0x10, 0x30, 0x50});
 }
 
 // An image of no rows needs no strips: the trace shows pixelDataSize 0 and
