@@ -87,8 +87,10 @@ nlohmann::ordered_json reportObject(const FileReport& r) {
     o["rleScanlines"] = field(info.scanlines);
     o["colorMap"] = field(info.colorMap);
     o["colorMapLength"] = field(info.colorMapLength);
-    o["fileSize"] = r.fileSize;
-    o["image"] = r.image;
+    // An entry that could not be read has no known size and may or may not
+    // be an image.
+    o["fileSize"] = r.unreadable ? json(nullptr) : json(r.fileSize);
+    o["image"] = r.unreadable ? json(nullptr) : json(r.image);
     o["pixelFormat"] = r.ok ? json(r.decodedChannels == 4 ? "rgba" : "rgb") : json(nullptr);
     return o;
 }

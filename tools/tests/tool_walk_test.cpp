@@ -157,6 +157,9 @@ TEST(ToolCheckWalk, FolderAndFileWithoutPermissionFailTheRun) {
     EXPECT_EQ(report[2]["file"], root + "/shut");
     EXPECT_EQ(report[2]["ok"], false);
     EXPECT_EQ(report[2]["error"], "cannot read: Permission denied");
+    EXPECT_EQ(report[2]["code"], "cannot_read");
+    EXPECT_TRUE(report[2]["image"].is_null());
+    EXPECT_TRUE(report[2]["fileSize"].is_null());
 }
 
 #endif
