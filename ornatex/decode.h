@@ -65,11 +65,13 @@ enum class ImageFormat { none, tga, tiff, sgi };
 // ("TRUEVISION-XFILE.\0") in its last 18 bytes (`tail`, null when not read).
 ORNATEX_API ImageFormat formatBySignature(const void* head, std::size_t headSize, const void* tail,
                                           std::size_t tailSize);
-// The format decode() chooses for these bytes: by signature, or TGA when the
-// first 18 bytes are a header a TGA could hold (image type 1, 2, 3, 9, 10 or
-// 11; colour-map type 0 or 1, with an entry size of 15, 16, 24 or 32 bits
-// when 1; pixel depth 8, 15, 16, 24 or 32; width and height not 0; room for
-// the header, the ID and the colour map); none otherwise.
+// The format decode() chooses for these bytes: by signature; or TGA when
+// the TGA loader loads them (image type 2 of 24 or 32 bits whose pixels lie
+// in the bytes, any colour-map type, any width and height, 0 included), or
+// when the first 18 bytes are a header a TGA could hold (image type 1, 2, 3,
+// 9, 10 or 11; colour-map type 0 or 1, with an entry size of 15, 16, 24 or 32
+// bits when 1; pixel depth 8, 15, 16, 24 or 32; width and height not 0; room
+// for the header, the ID and the colour map); none otherwise.
 ORNATEX_API ImageFormat formatOf(const void* data, std::size_t size);
 // "TGA", "TIFF", "SGI", or "" for none.
 ORNATEX_API const char* formatName(ImageFormat format);

@@ -9,7 +9,7 @@
 #include "internal/ByteSource.h"
 #include "internal/ImageMaker.h"
 #include "internal/SgiDecode.h"
-#include "internal/SgiDump.h"
+#include "internal/LoaderLines.h"
 #include "internal/TextSink.h"
 #include "internal/TgaDecode.h"
 #include "internal/TiffDecode.h"
@@ -31,9 +31,9 @@ private:
     TextSink& sink_;
 };
 
-// A refused image, its loader's refusal line sent to the trace first.
-Image refused(const Outcome& outcome, const char* format, TextSink& trace) {
-    printRefusal(trace, format, outcome);
+// A refused image; the trace gets the line the format's loader prints.
+Image refused(const Outcome& outcome, const std::string& loaderLine, TextSink& trace) {
+    trace.put(loaderLine);
     return ImageMaker::refused(outcome.code, outcome.reason);
 }
 
@@ -119,14 +119,10 @@ ImageInfo inspectSgi(const unsigned char* data, std::size_t size, std::uint64_t 
     ImageInfo info;
     info.format = "SGI";
     SgiHeader h;
-    Outcome outcome = readSgiHeader(data, size, h);
-    if (!outcome.ok()) {
-        setProblem(info, outcome);
-        return info;
-    }
-    outcome = checkSgi(size, h, maxPixels);
-    if (outcome.ok() && h.channels != 3 && h.channels != 4) outcome = refuseSgiChannels(h);
+    Outcome outcome = checkSgi(data, size, maxPixels, h);
+    if (outcome.ok()) outcome = checkSgiChannels(h);
     setProblem(info, outcome);
+    if (size < sgiHeaderSize) return info;
     info.fieldsRead = true;
     info.width = h.width;
     info.height = h.height;
@@ -173,27 +169,10 @@ Image decodeTGA(const void* data, std::size_t size, const DecodeLimits& limits) 
     TraceSink trace(limits);
     TraceSteps steps(trace);
     TgaLayout layout;
-    const Outcome outcome = parseTga(bytes, data ? size : 0, limits.maxPixels, steps, layout);
-    if (!outcome.ok()) return refused(outcome, "TGA", trace);
-
     ByteBlock out;
-    if (!out.allocate(std::uint64_t(layout.pixelCount) * layout.bytesPerPixel, true))
-        return ImageMaker::refused(Refusal::noMemory, "no memory for the decoded image");
-    const std::size_t width = layout.header.width, height = layout.header.height;
-    const std::size_t rowBytes = width * layout.bytesPerPixel;
-    const unsigned char* pixels = bytes + layout.pixelStart;
-    if (!layout.topFirst && !layout.rightFirst) {
-        copyExchanged(pixels, out.data(), layout.pixelCount, layout.bytesPerPixel, false);
-    } else {
-        // Stored row r lands at output row r, or height - 1 - r when the file
-        // holds the top row first.
-        for (std::size_t r = 0; r < height; ++r) {
-            const std::size_t to = layout.topFirst ? height - 1 - r : r;
-            copyExchanged(pixels + r * rowBytes, out.data() + to * rowBytes, width, layout.bytesPerPixel,
-                          layout.rightFirst);
-        }
-    }
-    return ImageMaker::make(std::move(out), int(width), int(height), layout.format);
+    const Outcome outcome = decodeTga(bytes, data ? size : 0, limits.maxPixels, steps, layout, out);
+    if (!outcome.ok()) return refused(outcome, tgaRefusalLine(outcome), trace);
+    return ImageMaker::make(std::move(out), int(layout.header.width), int(layout.header.height), layout.format);
 }
 
 Image decodeTIFF(const void* data, std::size_t size, const DecodeLimits& limits) {
@@ -202,7 +181,7 @@ Image decodeTIFF(const void* data, std::size_t size, const DecodeLimits& limits)
     TiffDirectory dir;
     ByteBlock out;
     const Outcome outcome = decodeTiff(source, limits.maxPixels, trace, true, dir, out);
-    if (!outcome.ok()) return refused(outcome, "TIFF", trace);
+    if (!outcome.ok()) return refused(outcome, tiffRefusalLine(outcome), trace);
     return ImageMaker::make(std::move(out), int(dir.width), int(dir.height), texRGB);
 }
 
@@ -211,13 +190,9 @@ Image decodeSGI(const void* data, std::size_t size, const DecodeLimits& limits) 
     if (!bytes) size = 0;
     TraceSink trace(limits);
     SgiHeader h;
-    Outcome outcome = readSgiHeader(bytes, size, h);
     ByteBlock out;
-    if (outcome.ok()) outcome = decodeSgi(bytes, size, h, limits.maxPixels, out);
-    if (!outcome.ok()) return refused(outcome, "SGI", trace);
-    if (h.storage != 0 && trace.enabled())
-        writeSgiDump(out.data(), out.size(), sgiDumpLines(std::uint64_t(h.width) * h.height), trace);
-    if (h.channels != 3 && h.channels != 4) return refused(refuseSgiChannels(h), "SGI", trace);
+    const Outcome outcome = decodeSgi(bytes, size, limits.maxPixels, trace, h, out);
+    if (!outcome.ok()) return refused(outcome, sgiRefusalLine(outcome), trace);
     return ImageMaker::make(std::move(out), int(h.width), int(h.height), h.channels == 4 ? texRGBA : texRGB);
 }
 
@@ -235,8 +210,10 @@ Image decodeFile(const char* path, const DecodeLimits& limits) {
     if (!path) return ImageMaker::refused(Refusal::cannotRead, "no path given");
     ByteBlock block;
     const WholeFileStatus status = readWholeFile(path, block);
-    if (status.result != WholeFileResult::ok)
-        return ImageMaker::refused(wholeFileRefusal(status.result), wholeFileReason(status, path));
+    if (status.result != WholeFileResult::ok) {
+        const Outcome failure = wholeFileOutcome(status, path);
+        return ImageMaker::refused(failure.code, failure.reason);
+    }
     return decode(block.data(), block.size(), limits);
 }
 
@@ -256,12 +233,18 @@ ImageInfo inspect(const void* data, std::size_t size, const DecodeLimits& limits
 }
 
 ImageInfo inspectFile(const char* path, const DecodeLimits& limits) {
+    ImageInfo info;
+    if (!path) {
+        info.refusal = Refusal::cannotRead;
+        info.problem = "no path given";
+        return info;
+    }
     ByteBlock block;
-    const WholeFileStatus status = path ? readWholeFile(path, block) : WholeFileStatus{WholeFileResult::cannotOpen, 0};
+    const WholeFileStatus status = readWholeFile(path, block);
     if (status.result != WholeFileResult::ok) {
-        ImageInfo info;
-        info.refusal = wholeFileRefusal(status.result);
-        info.problem = path ? wholeFileReason(status, path) : "no path given";
+        const Outcome failure = wholeFileOutcome(status, path);
+        info.refusal = failure.code;
+        info.problem = failure.reason;
         return info;
     }
     return inspect(block.data(), block.size(), limits);

@@ -3,37 +3,38 @@
 #include <corvane/kwTexture.h>
 #include <ornatex/decode.h>
 
-#include <cstdio>
-
+#include "internal/LoaderLines.h"
 #include "internal/SgiDecode.h"
-#include "internal/SgiDump.h"
 #include "internal/TextSink.h"
 #include "internal/WholeFile.h"
 
+namespace ornatex {
+
+// This loader prints nothing for other channel counts and failed allocations.
+std::string sgiRefusalLine(const Outcome& outcome) {
+    static const LoaderLine lines[] = {{Check::sgiChannels, nullptr}, {Check::noMemory, nullptr}};
+    return refusalLine(lines, "SGI", outcome);
+}
+
+}  // namespace ornatex
+
+// Reads the file whole and runs the decoding steps; the dump of a run-length
+// file goes to standard output as it is decoded.
 int ImageLoaderRGBA::loadRGBA(kwTexture* texture, const char* path) {
     ornatex::ByteBlock file;
     const ornatex::WholeFileStatus status = ornatex::readWholeFile(path, file);
+    ornatex::StdoutSink out;
     if (status.result != ornatex::WholeFileResult::ok) {
-        ornatex::reportWholeFileFailure(status.result, "SGI");
+        out.put(ornatex::wholeFileLoaderLine(status.result, "SGI"));
         return 0;
     }
     ornatex::SgiHeader h;
-    ornatex::ByteBlock out;
-    ornatex::Outcome outcome = ornatex::readSgiHeader(file.data(), file.size(), h);
-    if (outcome.ok()) outcome = ornatex::decodeSgi(file.data(), file.size(), h, ornatex::DecodeLimits().maxPixels, out);
-    ornatex::StdoutSink stdoutSink;
-    if (!outcome.ok()) {
-        // The one place that prints a refusal; quiet refusals (verbatim
-        // files of other channel counts) and failed allocations print nothing.
-        ornatex::printRefusal(stdoutSink, "SGI", outcome);
-        return 0;
-    }
-    if (h.storage != 0)
-        ornatex::writeSgiDump(out.data(), out.size(), ornatex::sgiDumpLines(std::uint64_t(h.width) * h.height),
-                              stdoutSink);
-    if (h.channels == 3)
-        texture->loadImage(int(h.width), int(h.height), texRGB, out.data());
-    else if (h.channels == 4)
-        texture->loadImage(int(h.width), int(h.height), texRGBA, out.data());
+    ornatex::ByteBlock pixels;
+    const ornatex::Outcome outcome =
+        ornatex::decodeSgi(file.data(), file.size(), ornatex::DecodeLimits().maxPixels, out, h, pixels);
+    if (outcome.ok())
+        texture->loadImage(int(h.width), int(h.height), h.channels == 4 ? texRGBA : texRGB, pixels.data());
+    else
+        out.put(ornatex::sgiRefusalLine(outcome));
     return 0;
 }

@@ -4,10 +4,10 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <iostream>
-#include <limits>
+#include <string>
 
+#include "internal/LoaderLines.h"
 #include "internal/TextSink.h"
 #include "internal/TgaDecode.h"
 #include "internal/WholeFile.h"
@@ -46,39 +46,21 @@ private:
     Operation op_;
 };
 
-// The one place that prints why a file was refused.
-void reportRefusal(Operation op, const ornatex::Outcome& outcome, const TgaLayout& layout) {
-    if (outcome.kind == ornatex::RefusalKind::tgaImageType) {
-        if (op == Operation::sub)
-            std::cout << "Unsupported format, only 24-bit RGB supported so far: " << layout.header.imageType << std::endl;
-        else
-            std::cout << outcome.loaderLine << std::endl;
-        return;
-    }
-    ornatex::StdoutSink out;
-    ornatex::printRefusal(out, "TGA", outcome);
-}
-
 // Reads the file and runs the decoding steps, leaving the reordered pixels
 // inside the block (stored row order, as the texture gets them). False after
-// the refusal was reported.
+// the refusal was printed, the one place that prints it.
 bool load(Operation op, const char* path, ornatex::ByteBlock& block, TgaLayout& layout) {
     const ornatex::WholeFileStatus status = ornatex::readWholeFile(path, block);
+    ornatex::StdoutSink out;
     if (status.result != ornatex::WholeFileResult::ok) {
-        ornatex::reportWholeFileFailure(status.result, "TGA");
+        out.put(ornatex::wholeFileLoaderLine(status.result, "TGA"));
         return false;
     }
     LoaderSteps steps(op);
-    // The pixels stay in the file block: nothing is allocated, so no pixel
-    // limit applies.
-    const ornatex::Outcome outcome =
-        ornatex::parseTga(block.data(), block.size(), std::numeric_limits<std::uint64_t>::max(), steps, layout);
-    if (!outcome.ok()) {
-        reportRefusal(op, outcome, layout);
-        return false;
-    }
-    ornatex::exchangeRedBlue(block.data() + layout.pixelStart, layout.pixelCount, layout.bytesPerPixel);
-    return true;
+    const ornatex::Outcome outcome = ornatex::decodeTgaInPlace(block.data(), block.size(), steps, layout);
+    if (outcome.ok()) return true;
+    out.put(ornatex::tgaRefusalLine(outcome, op == Operation::sub));
+    return false;
 }
 
 int loadIntoTexture(Operation op, kwTexture* texture, const char* path) {
@@ -95,6 +77,23 @@ int loadIntoTexture(Operation op, kwTexture* texture, const char* path) {
 }
 
 }  // namespace
+
+namespace ornatex {
+
+// This loader's words for the checks it answers its own way.
+std::string tgaRefusalLine(const Outcome& outcome, bool subImage) {
+    static const LoaderLine lines[] = {
+        {Check::tgaImageType, "Unsupported format, only 24-bit RGB and 32-bit RGBA supported so far: %u"},
+        {Check::noMemory, nullptr},
+    };
+    static const LoaderLine subLines[] = {
+        {Check::tgaImageType, "Unsupported format, only 24-bit RGB supported so far: %u"},
+        {Check::noMemory, nullptr},
+    };
+    return subImage ? refusalLine(subLines, "TGA", outcome) : refusalLine(lines, "TGA", outcome);
+}
+
+}  // namespace ornatex
 
 int ImageLoaderTGA::loadTGAraw(kwTexture* texture, const char* path) {
     return loadIntoTexture(Operation::raw, texture, path);

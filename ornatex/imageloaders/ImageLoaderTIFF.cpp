@@ -7,8 +7,29 @@
 #include <new>
 
 #include "internal/ByteSource.h"
+#include "internal/LoaderLines.h"
 #include "internal/TextSink.h"
 #include "internal/TiffDecode.h"
+
+namespace ornatex {
+
+// This loader prints nothing where its trace says enough (not a
+// little-endian file, its directory outside it, BigTIFF, not palette
+// colour), and words two checks its own way.
+std::string tiffRefusalLine(const Outcome& outcome) {
+    static const LoaderLine lines[] = {
+        {Check::tiffByteOrder, nullptr},
+        {Check::tiffDirectoryOutside, nullptr},
+        {Check::tiffBigTiff, nullptr},
+        {Check::tiffPhotometric, nullptr},
+        {Check::noMemory, nullptr},
+        {Check::tiffCompression, "TIFF file refused: compression %u, only uncompressed (1) strips are decoded"},
+        {Check::tiffTiled, "TIFF file refused: StripOffsets and StripByteCounts must be present, of field type SHORT or LONG"},
+    };
+    return refusalLine(lines, "TIFF", outcome);
+}
+
+}  // namespace ornatex
 
 // Reads the file through the stream, as the format's decoding steps ask for
 // it: the header, the directory and the arrays value by value with the
@@ -30,8 +51,7 @@ int ImageLoaderTIFF::loadTIFF(kwTexture* texture, const char* path) {
         return 0;
     }
     // An allocation failure leaves the loader as the standard exception.
-    if (outcome.kind == ornatex::RefusalKind::noMemory) throw std::bad_alloc();
-    // The one place that prints a refusal (quiet ones: the trace says enough).
-    ornatex::printRefusal(trace, "TIFF", outcome);
+    if (outcome.check == ornatex::Check::noMemory) throw std::bad_alloc();
+    trace.put(ornatex::tiffRefusalLine(outcome));
     return 0;
 }

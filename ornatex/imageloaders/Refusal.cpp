@@ -1,5 +1,7 @@
 #include <ornatex/Refusal.h>
 
+#include <cstddef>
+
 namespace ornatex {
 
 namespace {
@@ -20,6 +22,8 @@ constexpr RefusalEntry refusals[] = {
     {"malformed", "the header or its tables are inconsistent"},
     {"no_memory", "out of memory"},
 };
+static_assert(sizeof refusals / sizeof refusals[0] == static_cast<std::size_t>(Refusal::noMemory) + 1,
+              "one entry for every Refusal, noMemory last");
 
 const RefusalEntry& entry(Refusal code) {
     const auto index = static_cast<unsigned>(code);

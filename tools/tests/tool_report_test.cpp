@@ -13,11 +13,11 @@ using namespace tooltest;
 namespace fs = std::filesystem;
 
 // The library's reasons, one line each, as users see them after "FILE: ".
-#define RLE_TGA_REASON "image type 10, only uncompressed true-colour (2) is decoded"
+#define RLE_TGA_REASON "image type 10 (run-length true-colour), only uncompressed true-colour (2) is decoded"
 #define SIXTEEN_BIT_TGA_REASON "pixel depth 16, only 24 and 32 supported"
 #define TRUNCATED_TGA_REASON "21 bytes, the header declares 66"
 #define NOT_AN_IMAGE_REASON "not a TGA, TIFF or SGI image"
-#define DEFLATE_TIFF_REASON "compression 8, only uncompressed (1) strips are decoded"
+#define DEFLATE_TIFF_REASON "compression 8 (Deflate), only uncompressed (1) strips are decoded"
 #define TILED_TIFF_REASON "tiled images are not decoded, only strips"
 #define BIG_ENDIAN_TIFF_REASON "big-endian (MM) TIFF files are not decoded, only little-endian (II)"
 #define ONE_CHANNEL_SGI_REASON "channel count 1, only 3 (RGB) and 4 (RGBA) are decoded"
@@ -178,7 +178,7 @@ TEST(ToolInfo, VerboseIncludesTheLoadersRefusalLines) {
     const Captured converted = runCaptured("convert -v " + grey + " - >/dev/null");
     EXPECT_EQ(converted.status, 1);
     EXPECT_NE(converted.err.find(line), std::string::npos) << converted.err;
-    EXPECT_NE(converted.err.find(grey + ": image type 3, only uncompressed true-colour (2) is decoded\n"),
+    EXPECT_NE(converted.err.find(grey + ": image type 3 (grey), only uncompressed true-colour (2) is decoded\n"),
               std::string::npos)
         << converted.err;
 

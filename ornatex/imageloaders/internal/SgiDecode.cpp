@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "SgiDump.h"
+#include "TextSink.h"
+
 namespace ornatex {
 
 namespace {
@@ -16,7 +19,7 @@ std::uint32_t bigEndian32(const unsigned char* p) {
 
 Outcome readSgiHeader(const unsigned char* data, std::size_t size, SgiHeader& header) {
     if (size < headerSize)
-        return refuse(RefusalKind::printed, Refusal::truncated, "%zu bytes, too short for the 512-byte header", size);
+        return refuse(Refusal::truncated, "%zu bytes, too short for the 512-byte header", size);
     const unsigned char* h = data;
     header.storage = h[2];
     header.bytesPerChannel = h[3] == 2 ? 2 : 1;
@@ -26,33 +29,38 @@ Outcome readSgiHeader(const unsigned char* data, std::size_t size, SgiHeader& he
     return Outcome();
 }
 
-Outcome refuseSgiChannels(const SgiHeader& h) {
-    return refuse(RefusalKind::quiet, Refusal::unsupported, "channel count %u, only 3 (RGB) and 4 (RGBA) are decoded",
-                  h.channels);
+Outcome checkSgiChannels(const SgiHeader& h) {
+    if (h.channels == 3 || h.channels == 4) return Outcome();
+    return refuse(Check::sgiChannels, h.channels, Refusal::unsupported,
+                  "channel count %u, only 3 (RGB) and 4 (RGBA) are decoded", h.channels);
 }
 
-Outcome checkSgi(std::size_t size, const SgiHeader& h, std::uint64_t maxPixels) {
+Outcome checkSgi(const unsigned char* data, std::size_t size, std::uint64_t maxPixels, SgiHeader& h) {
+    const Outcome header = readSgiHeader(data, size, h);
+    if (!header.ok()) return header;
     const std::uint64_t pixels = std::uint64_t(h.width) * h.height;
     if (h.storage == 0) {
-        if (h.channels != 3 && h.channels != 4) return refuseSgiChannels(h);
+        // Verbatim planes of other channel counts are not read at all.
+        const Outcome channels = checkSgiChannels(h);
+        if (!channels.ok()) return channels;
         const std::uint64_t needed = headerSize + pixels * h.channels * h.bytesPerChannel;
         if (needed > size)
-            return refuse(RefusalKind::printed, Refusal::truncated, "%zu bytes, the verbatim planes need %llu", size,
+            return refuse(Refusal::truncated, "%zu bytes, the verbatim planes need %llu", size,
                           static_cast<unsigned long long>(needed));
     } else {
         const std::uint64_t entries = std::uint64_t(h.height) * h.channels;
         if (headerSize + 4 * entries > size)
-            return refuse(RefusalKind::printed, Refusal::truncated, "%zu bytes, the start table of %llu entries runs past the end", size,
+            return refuse(Refusal::truncated, "%zu bytes, the start table of %llu entries runs past the end", size,
                           static_cast<unsigned long long>(entries));
     }
     if (pixels > maxPixels)
-        return refuse(RefusalKind::printed, Refusal::tooLarge, "%u x %u pixels, more than the limit of %llu", h.width, h.height,
+        return refuse(Refusal::tooLarge, "%u x %u pixels, more than the limit of %llu", h.width, h.height,
                       static_cast<unsigned long long>(maxPixels));
     // 4 x maxPixels bytes: the largest pixels the decoders deliver. Only
     // run-length files of many channels can reach it.
     const std::uint64_t maxBytes = maxPixels > UINT64_MAX / 4 ? UINT64_MAX : 4 * maxPixels;
     if (pixels * h.channels > maxBytes)
-        return refuse(RefusalKind::printed, Refusal::tooLarge, "%u x %u pixels of %u channels, more than the limit of %llu bytes",
+        return refuse(Refusal::tooLarge, "%u x %u pixels of %u channels, more than the limit of %llu bytes",
                       h.width, h.height, h.channels, static_cast<unsigned long long>(maxBytes));
     return Outcome();
 }
@@ -120,11 +128,11 @@ Outcome decodeScanlines(const unsigned char* data, std::size_t size, const SgiHe
         for (unsigned c = 0; c < h.channels; ++c) {
             const std::uint32_t start = bigEndian32(data + headerSize + 4 * (std::size_t(y) + std::size_t(c) * h.height));
             if (start < dataStart || start >= size)
-                return refuse(RefusalKind::printed, Refusal::malformed,
+                return refuse(Refusal::malformed,
                               "scanline %u of channel %u starts at %u, outside the data (%llu to %zu)", y, c, start,
                               static_cast<unsigned long long>(dataStart), size);
             if (!decodeScanline(data, size, start, h.bytesPerChannel, h.width, out + y * rowBytes + c, h.channels))
-                return refuse(RefusalKind::printed, Refusal::truncated, "scanline %u of channel %u runs past the end of the file", y, c);
+                return refuse(Refusal::truncated, "scanline %u of channel %u runs past the end of the file", y, c);
         }
     }
     return Outcome();
@@ -132,17 +140,21 @@ Outcome decodeScanlines(const unsigned char* data, std::size_t size, const SgiHe
 
 }  // namespace
 
-Outcome decodeSgi(const unsigned char* data, std::size_t size, const SgiHeader& h, std::uint64_t maxPixels,
+Outcome decodeSgi(const unsigned char* data, std::size_t size, std::uint64_t maxPixels, TextSink& trace, SgiHeader& h,
                   ByteBlock& out) {
-    Outcome outcome = checkSgi(size, h, maxPixels);
+    Outcome outcome = checkSgi(data, size, maxPixels, h);
     if (!outcome.ok()) return outcome;
     if (!out.allocate(std::uint64_t(h.width) * h.height * h.channels, true))
-        return refuse(RefusalKind::noMemory, Refusal::noMemory, "no memory for the decoded image");
+        return refuse(Check::noMemory, 0, Refusal::noMemory, "no memory for the decoded image");
     if (h.storage == 0) {
         interleavePlanes(data, h, out.data());
-        return Outcome();
+        return outcome;
     }
-    return decodeScanlines(data, size, h, out.data());
+    outcome = decodeScanlines(data, size, h, out.data());
+    if (!outcome.ok()) return outcome;
+    if (trace.enabled()) writeSgiDump(out.data(), out.size(), sgiDumpLines(std::uint64_t(h.width) * h.height), trace);
+    // Run-length files of other channel counts are decoded and dumped first.
+    return checkSgiChannels(h);
 }
 
 }  // namespace ornatex

@@ -1,6 +1,6 @@
 // The decoding steps of SGI image files (512-byte big-endian header, channel
 // planes, verbatim or run-length encoded, 1 or 2 bytes a channel), shared by
-// ImageLoaderRGBA and decodeSGI. Internal to ornatex. The planes are
+// ImageLoaderRGBA and decodeSGI in one run. Internal to ornatex. The planes are
 // interleaved into one block of one byte a channel (2-byte samples keep
 // their most significant byte), bottom row first. Every read stays inside
 // the given bytes, every write inside the output block.
@@ -13,6 +13,8 @@
 #include "Outcome.h"
 
 namespace ornatex {
+
+class TextSink;
 
 constexpr std::size_t sgiHeaderSize = 512;
 
@@ -28,20 +30,22 @@ struct SgiHeader {
 // Reads the header; refused when the bytes are too short for it.
 Outcome readSgiHeader(const unsigned char* data, std::size_t size, SgiHeader& header);
 
-// The refusal of a channel count other than 3 or 4 (quiet: the loader
-// prints nothing for it).
-Outcome refuseSgiChannels(const SgiHeader& header);
+// The one channel check: 3 (RGB) and 4 (RGBA) channels are decoded.
+Outcome checkSgiChannels(const SgiHeader& header);
 
-// The checks made before the output block is allocated: verbatim files must
-// have 3 or 4 channels (others are refused quietly) and hold their planes,
-// run-length encoded files their start table; width x height must be at
-// most maxPixels and the output at most 4 x maxPixels bytes.
-Outcome checkSgi(std::size_t size, const SgiHeader& header, std::uint64_t maxPixels);
+// The header and the checks made before anything is allocated: verbatim
+// files must have channels checkSgiChannels takes and hold their planes,
+// run-length encoded files their start table (their channel count is
+// checked after they are decoded); width x height must be at most maxPixels
+// and the output at most 4 x maxPixels bytes.
+Outcome checkSgi(const unsigned char* data, std::size_t size, std::uint64_t maxPixels, SgiHeader& header);
 
-// Runs checkSgi, then decodes into `out` (width x height x channels bytes;
-// run-length encoded files of any channel count). Scanline runs past the
-// width are cut at the width; pixels no scanline reaches are 0.
-Outcome decodeSgi(const unsigned char* data, std::size_t size, const SgiHeader& header, std::uint64_t maxPixels,
-                  ByteBlock& out);
+// The run shared by decodeSGI and ImageLoaderRGBA: checkSgi, the planes
+// decoded into `out` (width x height x channels bytes; run-length files of
+// any channel count), the dump of a run-length file's pixels to `trace`,
+// then the channel check. Scanline runs past the width are cut at the
+// width; pixels no scanline reaches are 0.
+Outcome decodeSgi(const unsigned char* data, std::size_t size, std::uint64_t maxPixels, TextSink& trace,
+                  SgiHeader& header, ByteBlock& out);
 
 }  // namespace ornatex

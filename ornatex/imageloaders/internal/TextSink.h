@@ -6,6 +6,9 @@
 #include <ornatex/decode.h>
 
 #include <cstddef>
+#include <string>
+
+#include "Outcome.h"
 
 namespace ornatex {
 
@@ -16,24 +19,12 @@ public:
     virtual bool enabled() const { return true; }
     virtual void write(const char* text, std::size_t length) = 0;
     // Formats one piece of text like printf (up to 255 bytes) and writes it.
-    void print(const char* format, ...)
-// mingw formats with its own C99 printf (__USE_MINGW_ANSI_STDIO), whose
-// formats gnu_printf names; plain printf there means msvcrt's.
-#if defined(__MINGW32__)
-        __attribute__((format(gnu_printf, 2, 3)))
-#elif defined(__GNUC__)
-        __attribute__((format(printf, 2, 3)))
-#endif
-        ;
+    void print(const char* format, ...) ORNATEX_PRINTF_LIKE(2, 3);
+    // Writes a whole piece of text, if there is any.
+    void put(const std::string& text) {
+        if (!text.empty()) write(text.data(), text.size());
+    }
 };
-
-struct Outcome;
-
-// Writes the line a loader prints for a refusal: for `printed`, the
-// outcome's loaderLine or "<format> file refused: <reason>"; for
-// `tgaImageType`, loadTGAraw's unsupported-format line. Other refusals print
-// nothing.
-void printRefusal(TextSink& sink, const char* format, const Outcome& outcome);
 
 // Standard output, through the C stream (the bytes printf would write).
 class StdoutSink : public TextSink {

@@ -1,7 +1,6 @@
 #include "TgaDecode.h"
 
 #include <cstring>
-#include <string>
 
 namespace ornatex {
 
@@ -21,24 +20,37 @@ TgaHeader readHeader(const unsigned char* h) {
     return header;
 }
 
+// The image types of the format, for refusals that name them.
+const char* imageTypeName(unsigned type) {
+    switch (type) {
+        case 0: return "no image data";
+        case 1: return "colour-mapped";
+        case 2: return "true-colour";
+        case 3: return "grey";
+        case 9: return "run-length colour-mapped";
+        case 10: return "run-length true-colour";
+        case 11: return "run-length grey";
+        case 32: return "compressed colour-mapped";
+        case 33: return "compressed colour-mapped, 4-pass";
+        default: return "unknown";
+    }
+}
+
 }  // namespace
 
 Outcome parseTga(const unsigned char* data, std::size_t size, std::uint64_t maxPixels, TgaSteps& steps,
                  TgaLayout& layout) {
     if (size < tgaHeaderSize)
-        return refuse(RefusalKind::printed, Refusal::truncated, "%zu bytes, too short for the 18-byte header", size);
+        return refuse(Refusal::truncated, "%zu bytes, too short for the 18-byte header", size);
     const TgaHeader header = readHeader(data);
     layout.header = header;
-    if (header.imageType != 2) {
-        Outcome outcome = refuse(RefusalKind::tgaImageType, Refusal::unsupported,
-                                 "image type %u, only uncompressed true-colour (2) is decoded", header.imageType);
-        outcome.loaderLine = "Unsupported format, only 24-bit RGB and 32-bit RGBA supported so far: " +
-                             std::to_string(header.imageType);
-        return outcome;
-    }
+    if (header.imageType != 2)
+        return refuse(Check::tgaImageType, header.imageType, Refusal::unsupported,
+                      "image type %u (%s), only uncompressed true-colour (2) is decoded", header.imageType,
+                      imageTypeName(header.imageType));
     steps.headerAccepted(header);
     if (header.depth != 24 && header.depth != 32)
-        return refuse(RefusalKind::printed, Refusal::unsupported, "pixel depth %u, only 24 and 32 supported", header.depth);
+        return refuse(Refusal::unsupported, "pixel depth %u, only 24 and 32 supported", header.depth);
     const unsigned bytesPerPixel = header.depth / 8;
 
     std::uint64_t pixelStart = tgaHeaderSize + header.idLength;
@@ -51,10 +63,10 @@ Outcome parseTga(const unsigned char* data, std::size_t size, std::uint64_t maxP
     const std::uint64_t pixelCount = std::uint64_t(header.width) * header.height;
     const std::uint64_t needed = pixelStart + pixelCount * bytesPerPixel;
     if (needed > size)
-        return refuse(RefusalKind::printed, Refusal::truncated, "%zu bytes, the header declares %llu", size,
+        return refuse(Refusal::truncated, "%zu bytes, the header declares %llu", size,
                       static_cast<unsigned long long>(needed));
     if (pixelCount > maxPixels)
-        return refuse(RefusalKind::printed, Refusal::tooLarge, "%u x %u pixels, more than the limit of %llu", header.width,
+        return refuse(Refusal::tooLarge, "%u x %u pixels, more than the limit of %llu", header.width,
                       header.height, static_cast<unsigned long long>(maxPixels));
     layout.pixelStart = static_cast<std::size_t>(pixelStart);
     layout.pixelCount = static_cast<std::size_t>(pixelCount);
@@ -102,12 +114,41 @@ void copyExchanged(const unsigned char* from, unsigned char* to, std::size_t cou
         copyPixels<3, swizzle3>(from, to, count, mirror);
 }
 
-void exchangeRedBlue(unsigned char* pixels, std::size_t count, unsigned bytesPerPixel) {
-    copyExchanged(pixels, pixels, count, bytesPerPixel, false);
+Outcome decodeTga(const unsigned char* data, std::size_t size, std::uint64_t maxPixels, TgaSteps& steps,
+                  TgaLayout& layout, ByteBlock& out) {
+    const Outcome outcome = parseTga(data, size, maxPixels, steps, layout);
+    if (!outcome.ok()) return outcome;
+    if (!out.allocate(std::uint64_t(layout.pixelCount) * layout.bytesPerPixel, true))
+        return refuse(Check::noMemory, 0, Refusal::noMemory, "no memory for the decoded image");
+    const unsigned char* pixels = data + layout.pixelStart;
+    if (!layout.topFirst && !layout.rightFirst) {
+        copyExchanged(pixels, out.data(), layout.pixelCount, layout.bytesPerPixel, false);
+        return outcome;
+    }
+    // Stored row r lands at output row r, or height - 1 - r when the file
+    // holds the top row first; rows stored right to left are mirrored.
+    const std::size_t width = layout.header.width, height = layout.header.height;
+    const std::size_t rowBytes = width * layout.bytesPerPixel;
+    for (std::size_t r = 0; r < height; ++r) {
+        const std::size_t to = layout.topFirst ? height - 1 - r : r;
+        copyExchanged(pixels + r * rowBytes, out.data() + to * rowBytes, width, layout.bytesPerPixel, layout.rightFirst);
+    }
+    return outcome;
+}
+
+Outcome decodeTgaInPlace(unsigned char* data, std::size_t size, TgaSteps& steps, TgaLayout& layout) {
+    const Outcome outcome = parseTga(data, size, UINT64_MAX, steps, layout);
+    if (outcome.ok())
+        copyExchanged(data + layout.pixelStart, data + layout.pixelStart, layout.pixelCount, layout.bytesPerPixel, false);
+    return outcome;
 }
 
 bool tgaHeaderPlausible(const unsigned char* data, std::size_t size) {
     if (size < tgaHeaderSize) return false;
+    // What the loaders load is a TGA, whatever else its header says.
+    TgaSteps quiet;
+    TgaLayout layout;
+    if (parseTga(data, size, UINT64_MAX, quiet, layout).ok()) return true;
     const TgaHeader h = readHeader(data);
     const bool knownType = h.imageType == 1 || h.imageType == 2 || h.imageType == 3 || (h.imageType >= 9 && h.imageType <= 11);
     if (!knownType || h.colorMapType > 1) return false;

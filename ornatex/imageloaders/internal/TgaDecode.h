@@ -1,6 +1,8 @@
 // The decoding steps of uncompressed true-colour TGA files (image type 2,
-// 24 or 32 bits a pixel), shared by ImageLoaderTGA and decodeTGA. Internal
-// to ornatex. Every read stays inside the given bytes.
+// 24 or 32 bits a pixel): one run for decodeTGA (a new block, upright rows)
+// and one for ImageLoaderTGA (in the file's own bytes, rows as stored), both
+// the header checks and the row copy below. Internal to ornatex. Every read
+// stays inside the given bytes.
 #pragma once
 
 #include <corvane/kwTexture.h>
@@ -8,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include <ornatex/ByteBlock.h>
 #include "Outcome.h"
 
 namespace ornatex {
@@ -54,16 +57,25 @@ public:
 Outcome parseTga(const unsigned char* data, std::size_t size, std::uint64_t maxPixels, TgaSteps& steps,
                  TgaLayout& layout);
 
-// Turns blue-green-red(-alpha) pixels into red-green-blue(-alpha) in place.
-void exchangeRedBlue(unsigned char* pixels, std::size_t count, unsigned bytesPerPixel);
+// decodeTGA's run: parseTga, then the pixels, red first, into a new block
+// `out`, bottom row first and left to right whatever the file's origin.
+Outcome decodeTga(const unsigned char* data, std::size_t size, std::uint64_t maxPixels, TgaSteps& steps,
+                  TgaLayout& layout, ByteBlock& out);
 
-// Copies `count` pixels from `from` to `to`, exchanging red and blue; with
-// `mirror` the row is written right to left. Without `mirror` the ranges
-// may be the same; otherwise they do not overlap.
+// The loaders' run: parseTga with no pixel limit (nothing is allocated),
+// then red and blue exchanged in place, the rows left as the file stores
+// them, which is what the loaders hand the texture.
+Outcome decodeTgaInPlace(unsigned char* data, std::size_t size, TgaSteps& steps, TgaLayout& layout);
+
+// The row copy: `count` pixels from `from` to `to`, red and blue exchanged;
+// with `mirror` written right to left. Without `mirror` the ranges may be the
+// same; otherwise they do not overlap.
 void copyExchanged(const unsigned char* from, unsigned char* to, std::size_t count, unsigned bytesPerPixel,
                    bool mirror);
 
-// Whether the first 18 bytes are a header a TGA file could hold: a known
+// Whether the first bytes could be a TGA file: every header the loaders
+// accept (image type 2 of 24 or 32 bits whose pixels lie in the bytes, any
+// colour-map type, any size), and any header a TGA file could hold: a known
 // image type (1, 2, 3, 9, 10, 11), colour-map type 0 or 1 (with an entry size
 // of 15, 16, 24 or 32 bits when 1), a pixel depth of 8, 15, 16, 24 or 32, a
 // width and height not 0, and room for the header, the ID and the map.

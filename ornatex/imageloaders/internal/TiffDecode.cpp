@@ -55,6 +55,42 @@ void store(TiffDirectory& dir, std::uint32_t tag, const TiffField& f) {
     }
 }
 
+// Names of the compression schemes and photometric interpretations a
+// refusal may meet, as the TIFF registry names them.
+const char* compressionName(std::uint32_t compression) {
+    switch (compression) {
+        case 1: return "none";
+        case 2: return "CCITT modified Huffman";
+        case 3: return "CCITT Group 3 fax";
+        case 4: return "CCITT Group 4 fax";
+        case 5: return "LZW";
+        case 6: return "old-style JPEG";
+        case 7: return "JPEG";
+        case 8: return "Deflate";
+        case 32773: return "PackBits";
+        case 32946: return "Deflate";
+        case 34712: return "JPEG 2000";
+        case 34925: return "LZMA";
+        case 50000: return "Zstandard";
+        case 50001: return "WebP";
+        default: return "unknown";
+    }
+}
+
+const char* photometricName(std::uint32_t photometric) {
+    switch (photometric) {
+        case 0: return "grey, white is zero";
+        case 1: return "grey, black is zero";
+        case 2: return "RGB";
+        case 3: return "palette colour";
+        case 4: return "transparency mask";
+        case 5: return "separated, CMYK";
+        case 6: return "YCbCr";
+        case 8: return "CIE L*a*b*";
+        default: return "unknown";
+    }
+}
+
 std::uint32_t elementSize(std::uint32_t type) { return type == typeShort ? 2 : 4; }
 
 // TIFF keeps an array of up to four bytes in the value field itself;
@@ -113,14 +149,14 @@ Outcome readTiffDirectory(ByteSource& cursor, TextSink& trace, TiffDirectory& di
     trace.print("Byte order: %d\n", static_cast<int>(static_cast<std::int16_t>(mark)));
     if (mark == bigEndianMark) {
         trace.print("Byte order: MSB\n");
-        return refuse(RefusalKind::quiet, Refusal::unsupported,
+        return refuse(Check::tiffByteOrder, mark, Refusal::unsupported,
                       "big-endian (MM) TIFF files are not decoded, only little-endian (II)");
     }
     const std::uint64_t size = cursor.size();
     if (mark != littleEndianMark)
-        return size < 2 ? refuse(RefusalKind::quiet, Refusal::notAnImage, "%llu bytes, too short for a TIFF header",
+        return size < 2 ? refuse(Check::tiffByteOrder, mark, Refusal::notAnImage, "%llu bytes, too short for a TIFF header",
                                  static_cast<unsigned long long>(size))
-                        : refuse(RefusalKind::quiet, Refusal::notAnImage,
+                        : refuse(Check::tiffByteOrder, mark, Refusal::notAnImage,
                                  "byte-order mark 0x%04X is not a TIFF's (II or MM)", mark);
     trace.print("Byte order: LSB\n");
 
@@ -144,50 +180,48 @@ Outcome readTiffDirectory(ByteSource& cursor, TextSink& trace, TiffDirectory& di
     // What follows from a directory read past the end of the file (an entry
     // count of 65535, entries of 255s) is not the first cause: this is.
     if (size != ByteSource::unknownSize && std::uint64_t(ifdOffset) + 2 > size)
-        return refuse(RefusalKind::quiet, Refusal::truncated, "the directory at offset %u lies outside the file (%llu bytes)",
+        return refuse(Check::tiffDirectoryOutside, ifdOffset, Refusal::truncated,
+                      "the directory at offset %u lies outside the file (%llu bytes)",
                       ifdOffset, static_cast<unsigned long long>(size));
     return Outcome();
 }
 
 Outcome checkTiffDirectory(std::uint64_t size, const TiffDirectory& dir) {
     if (dir.version == bigTiffVersion)
-        return refuse(RefusalKind::quiet, Refusal::unsupported, "BigTIFF (version 43) files are not decoded");
+        return refuse(Check::tiffBigTiff, dir.version, Refusal::unsupported, "BigTIFF (version 43) files are not decoded");
     if (dir.photometric != 3)
-        return refuse(RefusalKind::quiet, Refusal::unsupported, "PhotometricInterpretation %u, only palette colour (3) is decoded",
-                      dir.photometric);
+        return refuse(Check::tiffPhotometric, dir.photometric, Refusal::unsupported,
+                      "PhotometricInterpretation %u (%s), only palette colour (3) is decoded", dir.photometric,
+                      photometricName(dir.photometric));
     if (dir.hasCompression && tiffShortValue(dir.compression) != 1)
-        return refuse(RefusalKind::printed, Refusal::unsupported, "compression %u, only uncompressed (1) strips are decoded", tiffShortValue(dir.compression));
+        return refuse(Check::tiffCompression, tiffShortValue(dir.compression), Refusal::unsupported,
+                      "compression %u (%s), only uncompressed (1) strips are decoded", tiffShortValue(dir.compression),
+                      compressionName(tiffShortValue(dir.compression)));
     if (dir.hasBitsPerSample && (dir.bitsPerSample.count != 1 || tiffShortValue(dir.bitsPerSample) != 8))
-        return refuse(RefusalKind::printed, Refusal::unsupported, "BitsPerSample is not 8, only 8-bit palette indices are decoded");
+        return refuse(Refusal::unsupported, "BitsPerSample is not 8, only 8-bit palette indices are decoded");
     if (dir.hasSamplesPerPixel && tiffShortValue(dir.samplesPerPixel) != 1)
-        return refuse(RefusalKind::printed, Refusal::unsupported, "SamplesPerPixel %u, only 1 is decoded", tiffShortValue(dir.samplesPerPixel));
-    if (dir.width == 0) return refuse(RefusalKind::printed, Refusal::malformed, "ImageWidth is 0");
+        return refuse(Refusal::unsupported, "SamplesPerPixel %u, only 1 is decoded", tiffShortValue(dir.samplesPerPixel));
+    if (dir.width == 0) return refuse(Refusal::malformed, "ImageWidth is 0");
     if (dir.width > 0x7fffffffu || dir.height > 0x7fffffffu)
-        return refuse(RefusalKind::printed, Refusal::tooLarge, "ImageWidth or ImageLength above 2147483647");
+        return refuse(Refusal::tooLarge, "ImageWidth or ImageLength above 2147483647");
     const TiffField& offsets = dir.stripOffsets;
     const TiffField& counts = dir.stripByteCounts;
-    if ((offsets.type != typeShort && offsets.type != typeLong) || (counts.type != typeShort && counts.type != typeLong)) {
-        Outcome outcome = refuse(RefusalKind::printed, Refusal::malformed,
-                                 "StripOffsets and StripByteCounts must be present, of field type SHORT or LONG");
-        if (dir.tiled) {
-            outcome.loaderLine = "TIFF file refused: " + outcome.reason;
-            outcome.reason = "tiled images are not decoded, only strips";
-            outcome.code = Refusal::unsupported;
-        }
-        return outcome;
-    }
+    if ((offsets.type != typeShort && offsets.type != typeLong) || (counts.type != typeShort && counts.type != typeLong))
+        return dir.tiled ? refuse(Check::tiffTiled, 0, Refusal::unsupported, "tiled images are not decoded, only strips")
+                         : refuse(Refusal::malformed,
+                                  "StripOffsets and StripByteCounts must be present, of field type SHORT or LONG");
     // No strips is right only for an image of no rows.
     if (offsets.count != counts.count || (offsets.count == 0 && dir.height != 0))
-        return refuse(RefusalKind::printed, Refusal::malformed, "%u StripOffsets and %u StripByteCounts", offsets.count, counts.count);
+        return refuse(Refusal::malformed, "%u StripOffsets and %u StripByteCounts", offsets.count, counts.count);
     if (!arrayInFile(offsets, size) || !arrayInFile(counts, size))
-        return refuse(RefusalKind::printed, Refusal::truncated, "the strip arrays lie outside the file");
+        return refuse(Refusal::truncated, "the strip arrays lie outside the file");
     return Outcome();
 }
 
 Outcome checkTiffLimitAndMap(const TiffDirectory& dir, std::uint64_t maxPixels) {
     const std::uint64_t pixels = std::uint64_t(dir.width) * dir.height;
     if (pixels > maxPixels)
-        return refuse(RefusalKind::printed, Refusal::tooLarge, "%u x %u pixels, more than the limit of %llu", dir.width,
+        return refuse(Refusal::tooLarge, "%u x %u pixels, more than the limit of %llu", dir.width,
                       dir.height, static_cast<unsigned long long>(maxPixels));
     // Entries past the end of the file read as 65535, as the readers read
     // them: a map cut short still decodes. Any count decodes: each colour
@@ -195,7 +229,7 @@ Outcome checkTiffLimitAndMap(const TiffDirectory& dir, std::uint64_t maxPixels) 
     // pixels are expanded.
     const TiffField& map = dir.colorMap;
     if (map.type != typeShort)
-        return refuse(RefusalKind::printed, Refusal::malformed,
+        return refuse(Refusal::malformed,
                       "ColorMap of field type %u with %u entries, expected SHORT", map.type, map.count);
     return Outcome();
 }
@@ -219,15 +253,20 @@ Outcome decodeTiff(ByteSource& source, std::uint64_t maxPixels, TextSink& trace,
 
     const std::uint64_t width = dir.width;
     const std::uint64_t height = dir.height;
+    // Strips may share bytes of the file; each must lie inside it. A strip
+    // past the end is the file cut short; counts that are not whole rows of
+    // a file that holds them all are a wrong directory.
+    bool inFile = true;
+    for (std::uint32_t k = 0; k < stripCount && inFile; ++k)
+        inFile = size == ByteSource::unknownSize || std::uint64_t(offsets[k]) + byteCounts[k] <= size;
     if (pixelDataSize % width != 0 || pixelDataSize / width < height)
-        return refuse(RefusalKind::printed, Refusal::truncated,
+        return refuse(inFile ? Refusal::malformed : Refusal::truncated,
                       "%llu bytes of pixel data are not whole rows of %u covering %u rows",
                       static_cast<unsigned long long>(pixelDataSize), dir.width, dir.height);
-    // Strips may share bytes of the file; each must lie inside it.
     for (std::uint32_t k = 0; k < stripCount; ++k) {
         if (size != ByteSource::unknownSize && std::uint64_t(offsets[k]) + byteCounts[k] > size)
-            return refuse(RefusalKind::printed, Refusal::truncated, "strip %u (offset %u, %u bytes) lies outside the file",
-                          k, offsets[k], byteCounts[k]);
+            return refuse(Refusal::truncated, "strip %u (offset %u, %u bytes) lies outside the file", k, offsets[k],
+                          byteCounts[k]);
     }
     outcome = checkTiffLimitAndMap(dir, maxPixels);
     if (!outcome.ok()) return outcome;
@@ -239,7 +278,7 @@ Outcome decodeTiff(ByteSource& source, std::uint64_t maxPixels, TextSink& trace,
     // a row split between strips is assembled in the last third of its
     // output row and expanded in place. The pixel limit bounds 3 x W x H.
     if (!out.allocate(3 * width * height, true))
-        return refuse(RefusalKind::noMemory, Refusal::noMemory, "no memory for the decoded image");
+        return refuse(Check::noMemory, 0, Refusal::noMemory, "no memory for the decoded image");
     const std::size_t pixelCount = static_cast<std::size_t>(width * height);
     const std::size_t rowLength = static_cast<std::size_t>(width);
     const std::size_t rows = static_cast<std::size_t>(height);
@@ -251,14 +290,14 @@ Outcome decodeTiff(ByteSource& source, std::uint64_t maxPixels, TextSink& trace,
         largest = std::max(largest, take);
         position += take;
     }
-    if (!source.reserve(largest)) return refuse(RefusalKind::noMemory, Refusal::noMemory, "no memory for a strip");
+    if (!source.reserve(largest)) return refuse(Check::noMemory, 0, Refusal::noMemory, "no memory for a strip");
     std::uint32_t seen = 0;
     std::size_t position = 0;  // the next pixel to read
     for (std::uint32_t k = 0; k < stripCount && position < pixelCount; ++k) {
         const std::size_t take = std::min<std::size_t>(byteCounts[k], pixelCount - position);
         const unsigned char* strip = source.readBlock(offsets[k], take);
         if (!strip)
-            return refuse(RefusalKind::printed, Refusal::truncated, "strip %u (offset %u, %u bytes) lies outside the file",
+            return refuse(Refusal::truncated, "strip %u (offset %u, %u bytes) lies outside the file",
                           k, offsets[k], byteCounts[k]);
         for (std::size_t done = 0; done < take;) {
             const std::size_t row = position / rowLength, column = position % rowLength;
@@ -275,7 +314,7 @@ Outcome decodeTiff(ByteSource& source, std::uint64_t maxPixels, TextSink& trace,
         }
     }
     if (seen & paletteBadMark)
-        return refuse(RefusalKind::printed, Refusal::malformed, "a palette index lies beyond the %u colours of the ColorMap",
+        return refuse(Refusal::malformed, "a palette index lies beyond the %u colours of the ColorMap",
                       dir.colorMap.count / 3);
     return Outcome();
 }

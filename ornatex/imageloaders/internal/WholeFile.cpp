@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -54,54 +55,47 @@ WholeFileStatus readWholeFile(const char* path, ByteBlock& block) {
     return {WholeFileResult::ok, 0};
 }
 
-Refusal wholeFileRefusal(WholeFileResult result) {
-    switch (result) {
-        case WholeFileResult::ok: return Refusal::none;
-        case WholeFileResult::noMemory: return Refusal::noMemory;
-        case WholeFileResult::tooLarge: return Refusal::tooLarge;
-        case WholeFileResult::cannotOpen:
-        case WholeFileResult::noStatus:
-        case WholeFileResult::shortRead: break;
-    }
-    return Refusal::cannotRead;
+namespace {
+
+// Every failed read in every voice, in the order of WholeFileResult.
+struct Failure {
+    WholeFileResult result;
+    Refusal code;
+    const char* detail;     // the decoders' words after the quoted name
+    bool withError;         // the system's reason follows the detail
+    const char* loaderLine; // after "<format> file refused: "; null: prints nothing
+};
+
+constexpr Failure failures[] = {
+    {WholeFileResult::ok, Refusal::none, "", false, nullptr},
+    {WholeFileResult::cannotOpen, Refusal::cannotRead, " cannot be opened", true, nullptr},
+    {WholeFileResult::noStatus, Refusal::cannotRead, ": its size cannot be read", true, "its size cannot be read"},
+    {WholeFileResult::tooLarge, Refusal::tooLarge, " is larger than 2147483647 bytes", false, "larger than 2147483647 bytes"},
+    {WholeFileResult::noMemory, Refusal::noMemory, ": no memory for the whole file", false, nullptr},
+    {WholeFileResult::shortRead, Refusal::cannotRead, " could not be read whole", true, "it could not be read whole"},
+};
+static_assert(sizeof failures / sizeof failures[0] == std::size_t(WholeFileResult::shortRead) + 1,
+              "one entry for every WholeFileResult");
+
+const Failure& failureOf(WholeFileResult result) { return failures[static_cast<std::size_t>(result)]; }
+
+}  // namespace
+
+Outcome wholeFileOutcome(const WholeFileStatus& status, const char* path) {
+    const Failure& f = failureOf(status.result);
+    Outcome outcome;
+    outcome.code = f.code;
+    if (f.code == Refusal::none) return outcome;
+    outcome.reason = std::string("'") + path + "'" + f.detail;
+    if (f.withError && status.error) outcome.reason += std::string(": ") + std::strerror(status.error);
+    return outcome;
 }
 
-std::string wholeFileReason(const WholeFileStatus& status, const char* path) {
-    const std::string name = std::string("'") + path + "'";
-    const auto withError = [&](const char* what) {
-        std::string text = name + what;
-        if (status.error) text += std::string(": ") + std::strerror(status.error);
-        return text;
-    };
-    switch (status.result) {
-        case WholeFileResult::ok: return std::string();
-        case WholeFileResult::cannotOpen: return withError(" cannot be opened");
-        case WholeFileResult::noStatus: return withError(": its size cannot be read");
-        case WholeFileResult::tooLarge: return name + " is larger than 2147483647 bytes";
-        case WholeFileResult::noMemory: return name + ": no memory for the whole file";
-        case WholeFileResult::shortRead: return withError(" could not be read whole");
-    }
-    return std::string();
-}
-
-void reportWholeFileFailure(WholeFileResult result, const char* format) {
-    switch (result) {
-        case WholeFileResult::ok:
-        case WholeFileResult::noMemory:
-            break;
-        case WholeFileResult::cannotOpen:
-            std::printf("Missing data..\n");
-            break;
-        case WholeFileResult::noStatus:
-            std::printf("%s file refused: its size cannot be read\n", format);
-            break;
-        case WholeFileResult::tooLarge:
-            std::printf("%s file refused: larger than 2147483647 bytes\n", format);
-            break;
-        case WholeFileResult::shortRead:
-            std::printf("%s file refused: it could not be read whole\n", format);
-            break;
-    }
+std::string wholeFileLoaderLine(WholeFileResult result, const char* format) {
+    // The loaders' own words for a file that cannot be opened.
+    if (result == WholeFileResult::cannotOpen) return "Missing data..\n";
+    const Failure& f = failureOf(result);
+    return f.loaderLine ? std::string(format) + " file refused: " + f.loaderLine + "\n" : std::string();
 }
 
 }  // namespace ornatex

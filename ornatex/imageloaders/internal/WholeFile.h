@@ -7,6 +7,7 @@
 #include <string>
 
 #include <ornatex/ByteBlock.h>
+#include "Outcome.h"
 
 namespace ornatex {
 
@@ -30,16 +31,14 @@ struct WholeFileStatus {
 // nothing.
 WholeFileStatus readWholeFile(const char* path, ByteBlock& block);
 
-// The refusal code of a failed read: noMemory, tooLarge, or cannotRead.
-Refusal wholeFileRefusal(WholeFileResult result);
+// A failed read as a decoder's refusal: its code (noMemory, tooLarge or
+// cannotRead) and one line naming the file, with the system's reason where
+// there is one.
+Outcome wholeFileOutcome(const WholeFileStatus& status, const char* path);
 
-// One line (no line end) saying why the file could not be read, with the
-// system's reason where there is one.
-std::string wholeFileReason(const WholeFileStatus& status, const char* path);
-
-// Prints the loader's line for a failed readWholeFile on standard output:
-// "Missing data..\n" for a file that cannot be opened, nothing for a failed
-// allocation, "<format> file refused: ..." otherwise.
-void reportWholeFileFailure(WholeFileResult result, const char* format);
+// The line a loader prints for a failed read: "Missing data..\n" for a file
+// that cannot be opened, nothing for a failed allocation, "<format> file
+// refused: ...\n" otherwise.
+std::string wholeFileLoaderLine(WholeFileResult result, const char* format);
 
 }  // namespace ornatex

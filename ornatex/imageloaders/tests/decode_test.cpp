@@ -153,6 +153,10 @@ TEST(Decode, SameImagesAsTheLoaders) {
         if (!runMatchingLoader(path.string(), bytes, l)) {
             EXPECT_EQ(image.refusal(), ornatex::Refusal::notAnImage);
             EXPECT_EQ(image.error(), "not a TGA, TIFF or SGI image");
+            // The TGA loader, the one without a signature, loads none of them.
+            Loaded asTga;
+            loadertest::runLoader(ImageLoaderTGA::loadTGAraw, path.string(), asTga);
+            EXPECT_TRUE(asTga.texture.calls.empty());
             continue;
         }
         if (l.texture.calls.empty()) {
@@ -209,13 +213,19 @@ TEST(Decode, RefusalsSayWhy) {
     Bytes bigEndian = {'M', 'M', 0, 42, 0, 0, 0, 8};
     EXPECT_EQ(reason(bigEndian), "big-endian (MM) TIFF files are not decoded, only little-endian (II)");
     EXPECT_EQ(code(bigEndian), ornatex::Refusal::unsupported);
-    EXPECT_EQ(reason(smallTiff(1)), "PhotometricInterpretation 1, only palette colour (3) is decoded");
+    EXPECT_EQ(reason(smallTiff(1)), "PhotometricInterpretation 1 (grey, black is zero), only palette colour (3) is decoded");
     Bytes bigTiff = {'I', 'I', 43, 0, 8, 0, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(reason(bigTiff), "BigTIFF (version 43) files are not decoded");
     const Bytes tiled = readFile(std::string(LOADER_TEST_DATA) + "/commonsimaging-IndexColorPaletteTiled.tif");
     EXPECT_EQ(reason(tiled), "tiled images are not decoded, only strips");
     EXPECT_EQ(code(tiled), ornatex::Refusal::unsupported);
-    EXPECT_EQ(reason(smallTiff(3, {{259, tiffShort, 1, 5}})), "compression 5, only uncompressed (1) strips are decoded");
+    EXPECT_EQ(reason(smallTiff(3, {{259, tiffShort, 1, 5}})), "compression 5 (LZW), only uncompressed (1) strips are decoded");
+    // Strip bytes that are not whole rows: a wrong directory while every byte
+    // is in the file, the file cut short when a strip runs past its end.
+    const Bytes partRow = smallTiff(3, {{279, tiffLong, 1, 3}});
+    EXPECT_EQ(reason(partRow), "3 bytes of pixel data are not whole rows of 2 covering 2 rows");
+    EXPECT_EQ(code(partRow), ornatex::Refusal::malformed);
+    EXPECT_EQ(code(smallTiff(3, {{279, tiffLong, 1, 3}, {273, tiffLong, 1, 100000}})), ornatex::Refusal::truncated);
 
     for (unsigned channels : {1u, 2u, 5u}) {
         const Bytes rle = sharedRunSgi(1, 1, channels, {0x01, 9, 0});
@@ -238,7 +248,7 @@ TEST(Decode, RefusalsSayWhy) {
     EXPECT_EQ(ornatex::decodeTGA(three.data(), three.size()).refusal(), ornatex::Refusal::truncated);
     Bytes rle = tga(1, 1, 24, {1, 2, 3});
     rle[2] = 10;
-    EXPECT_EQ(reason(rle), "image type 10, only uncompressed true-colour (2) is decoded");
+    EXPECT_EQ(reason(rle), "image type 10 (run-length true-colour), only uncompressed true-colour (2) is decoded");
     EXPECT_EQ(code(rle), ornatex::Refusal::unsupported);
     EXPECT_EQ(code(sharedRunSgi(1, 1, 3, {0x01, 9})), ornatex::Refusal::truncated);
 
@@ -370,11 +380,58 @@ TEST(Decode, TraceCarriesTheLoadersText) {
 
 // decode() and inspect() take bytes for a TGA only when a TGA header could
 // hold them, or the TGA 2.0 footer says so; anything else is no image.
+// decode() takes what the TGA loader loads for a TGA, though the header's
+// own rules would not: a colour-map type of 7 (the loader warns and loads
+// the pixels) and a width of 0 (an empty texture). Both files are 63 bytes.
+TEST(Decode, TakesWhatTheTgaLoaderLoads) {
+    Bytes mapType7 = tga(5, 3, 24, Bytes(45, 9));
+    mapType7[1] = 7;
+    mapType7[18] = 1;  // blue of the first pixel
+    const Bytes width0 = tga(0, 3, 24, Bytes(45, 9));
+    TempDir dir;
+    Loaded mapped, empty;
+    loadertest::runLoader(ImageLoaderTGA::loadTGAraw, dir.write("map7.tga", mapType7), mapped);
+    loadertest::runLoader(ImageLoaderTGA::loadTGAraw, dir.write("width0.tga", width0), empty);
+    EXPECT_EQ(mapped.output, "Colormap not implemented....\n");
+    ASSERT_EQ(mapped.texture.calls.size(), 1u);
+    ASSERT_EQ(empty.texture.calls.size(), 1u);
+    EXPECT_EQ(empty.texture.calls[0].width, 0);
+    EXPECT_EQ(empty.texture.calls[0].height, 3);
+
+    std::string trace;
+    ornatex::DecodeLimits limits;
+    limits.trace = [](const char* text, std::size_t length, void* to) { static_cast<std::string*>(to)->append(text, length); };
+    limits.traceContext = &trace;
+    for (const Bytes* file : {static_cast<const Bytes*>(&mapType7), &width0}) {
+        EXPECT_EQ(file->size(), 63u);
+        EXPECT_EQ(ornatex::formatOf(file->data(), file->size()), ornatex::ImageFormat::tga);
+        EXPECT_TRUE(ornatex::inspect(file->data(), file->size()).usable);
+    }
+    const ornatex::Image image = ornatex::decode(mapType7.data(), mapType7.size(), limits);
+    ASSERT_TRUE(image.ok()) << image.error();
+    EXPECT_EQ(trace, mapped.output);
+    EXPECT_EQ(image.width(), 5);
+    EXPECT_EQ(image.height(), 3);
+    Bytes expected(45, 9);
+    expected[2] = 1;
+    EXPECT_EQ(pixelsOf(image), expected);
+    EXPECT_EQ(pixelsOf(image), mapped.texture.calls[0].pixels);
+    const ornatex::Image none = ornatex::decode(width0.data(), width0.size());
+    ASSERT_TRUE(none.ok()) << none.error();
+    EXPECT_EQ(none.width(), 0);
+    EXPECT_EQ(none.height(), 3);
+    EXPECT_EQ(none.size(), 0u);
+}
+
 TEST(Decode, TgaOnlyByWhatItsHeaderCanHold) {
     const Bytes good = tga(1, 1, 24, {1, 2, 3});
     EXPECT_EQ(ornatex::formatOf(good.data(), good.size()), ornatex::ImageFormat::tga);
+    // Run-length: a TGA the loader refuses, so only the header's own rules
+    // make it one.
+    Bytes rle = good;
+    rle[2] = 10;
     const auto changed = [&](std::size_t at, unsigned char value) {
-        Bytes b = good;
+        Bytes b = rle;
         b[at] = value;
         return b;
     };
