@@ -2,7 +2,10 @@
 
 #include <ornatex/decode.h>
 
+#include <corvane/kwTexture.h>
+
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace fuzz {
@@ -32,7 +35,41 @@ void check(const ornatex::Image& image) {
     (void)keep;
 }
 
+// The loaded texture (absent: width 0 and no pixels, or nothing loaded) as
+// decode() gives it: TGA rows reversed when the file stores the top row
+// first, each row reversed when it stores rows right to left.
+bool sameImage(const ornatex::Image& image, const kwTexture& texture, bool tga, unsigned descriptor) {
+    if (image.width() != texture.getWidth() || image.height() != texture.getHeight() ||
+        image.format() != texture.getFormat())
+        return false;
+    const std::size_t bpp = std::size_t(texBytesPerPixel(image.format()));
+    const std::size_t width = std::size_t(image.width()), height = std::size_t(image.height()), row = width * bpp;
+    const unsigned char* stored = texture.getPixels();
+    if (row * height == 0) return true;
+    if (!stored) return false;
+    const bool topFirst = tga && (descriptor & 0x20), rightFirst = tga && (descriptor & 0x10);
+    for (std::size_t r = 0; r < height; ++r) {
+        const unsigned char* from = stored + r * row;
+        const unsigned char* to = image.pixels() + (topFirst ? height - 1 - r : r) * row;
+        for (std::size_t c = 0; c < width; ++c)
+            if (std::memcmp(from + c * bpp, to + (rightFirst ? width - 1 - c : c) * bpp, bpp) != 0) return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+bool decoderAgrees(const std::uint8_t* data, std::size_t size, const kwTexture& tga, const kwTexture& tiff,
+                   const kwTexture& sgi) {
+    const ornatex::ImageFormat format = ornatex::formatOf(data, size);
+    // A texture that was never loaded has no version yet.
+    if (format == ornatex::ImageFormat::none) return tga.getVersion() == 0;
+    const kwTexture& loaded = format == ornatex::ImageFormat::tga ? tga : format == ornatex::ImageFormat::tiff ? tiff : sgi;
+    const ornatex::Image image = ornatex::decode(data, size);
+    if (image.refusal() == ornatex::Refusal::noMemory) return true;
+    if (!image.ok()) return loaded.getVersion() == 0;
+    return loaded.getVersion() != 0 && sameImage(image, loaded, format == ornatex::ImageFormat::tga, size >= 18 ? data[17] : 0);
+}
 
 void runDecoder(Decoder decoder, const std::uint8_t* data, std::size_t size) {
     std::size_t traced = 0;

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+class kwTexture;
+
 namespace fuzz {
 
 enum class Decoder { tga, tiff, sgi };
@@ -14,5 +16,14 @@ enum class Decoder { tga, tiff, sgi };
 // and inspect(). A decoded image must hold width x height pixels of its
 // format, every byte readable; a refusal must give one non-empty line.
 void runDecoder(Decoder decoder, const std::uint8_t* data, std::size_t size);
+
+// decode() and the loaders agree on the bytes. Where decode() chooses a
+// format, it and that format's loader (loadTGAraw, loadTIFF, loadRGBA) both
+// load or both refuse, and give the same image: size, format and pixels,
+// the TGA loader's stored rows turned upright. Bytes of no format are loaded
+// by no TGA loader (the one format known without a signature). Refusals for
+// memory are not compared: the two allocate at different times.
+bool decoderAgrees(const std::uint8_t* data, std::size_t size, const kwTexture& tga, const kwTexture& tiff,
+                   const kwTexture& sgi);
 
 }  // namespace fuzz

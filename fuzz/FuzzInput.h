@@ -62,9 +62,14 @@ public:
     int calls = 0;
 };
 
-// Runs one input through one loader family. Each aborts on a broken contract.
-void runTGA(const char* path, const std::uint8_t* data, std::size_t size);
-void runTIFF(const char* path);
-void runSGI(const char* path);
+// Runs one input through one loader family, leaving what loadTGAraw,
+// loadTIFF or loadRGBA loaded in `texture`. Each aborts on a broken contract.
+void runTGA(const char* path, const std::uint8_t* data, std::size_t size, CheckingTexture& texture);
+void runTIFF(const char* path, CheckingTexture& texture);
+void runSGI(const char* path, CheckingTexture& texture);
+
+// Runs the input through all three loaders, then holds decode() to the
+// loader of the format it chooses (see DecoderRuns.h, decoderAgrees).
+void runLoaders(const char* path, const std::uint8_t* data, std::size_t size);
 
 }  // namespace fuzz

@@ -1,4 +1,5 @@
 // The loader calls shared by the harnesses and the corpus replay.
+#include "DecoderRuns.h"
 #include "FuzzInput.h"
 
 #include <ornatex/imageloaders/ImageLoaderRGBA.h>
@@ -7,8 +8,7 @@
 
 namespace fuzz {
 
-void runTGA(const char* path, const std::uint8_t* data, std::size_t size) {
-    CheckingTexture raw;
+void runTGA(const char* path, const std::uint8_t* data, std::size_t size, CheckingTexture& raw) {
     if (ImageLoaderTGA::loadTGAraw(&raw, path) != 0 || raw.calls > 1) std::abort();
     CheckingTexture sub;
     if (ImageLoaderTGA::loadTGAsub(&sub, path) != 0 || sub.calls > 1) std::abort();
@@ -24,16 +24,22 @@ void runTGA(const char* path, const std::uint8_t* data, std::size_t size) {
     std::fflush(stdout);
 }
 
-void runTIFF(const char* path) {
-    CheckingTexture texture;
+void runTIFF(const char* path, CheckingTexture& texture) {
     if (ImageLoaderTIFF::loadTIFF(&texture, path) != 0 || texture.calls > 1) std::abort();
     std::fflush(stdout);
 }
 
-void runSGI(const char* path) {
-    CheckingTexture texture;
+void runSGI(const char* path, CheckingTexture& texture) {
     if (ImageLoaderRGBA::loadRGBA(&texture, path) != 0 || texture.calls > 1) std::abort();
     std::fflush(stdout);
+}
+
+void runLoaders(const char* path, const std::uint8_t* data, std::size_t size) {
+    CheckingTexture tga, tiff, sgi;
+    runTGA(path, data, size, tga);
+    runTIFF(path, tiff);
+    runSGI(path, sgi);
+    if (!decoderAgrees(data, size, tga, tiff, sgi)) std::abort();
 }
 
 }  // namespace fuzz

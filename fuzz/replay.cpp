@@ -1,5 +1,6 @@
 // Replays files through every decoder and every loader (TGA, TIFF, SGI),
-// whatever their format: the regression check for the fuzzing corpora. Arguments are files or
+// whatever their format, holding decode() to the loader of the format it
+// chooses: the regression check for the fuzzing corpora. Arguments are files or
 // folders (searched recursively). Exits non-zero when no file was found; a
 // loader fault aborts (or trips a sanitizer).
 #include "DecoderRuns.h"
@@ -38,9 +39,7 @@ int main(int argc, char** argv) {
         const char* held = memory.hold(bytes.data(), bytes.size());
         for (fuzz::Decoder d : {fuzz::Decoder::tga, fuzz::Decoder::tiff, fuzz::Decoder::sgi})
             fuzz::runDecoder(d, bytes.data(), bytes.size());
-        fuzz::runTGA(held, bytes.data(), bytes.size());
-        fuzz::runTIFF(held);
-        fuzz::runSGI(held);
+        fuzz::runLoaders(held, bytes.data(), bytes.size());
     }
     std::cerr << "replay: " << files.size() << " files through 3 decoders and 3 loaders\n";
     return 0;
