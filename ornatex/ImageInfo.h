@@ -35,4 +35,14 @@ struct ImageInfo {
     std::uint32_t colorMapLength = 0;  // entries in the colour map (TIFF: per channel, count / 3)
 };
 
+// Field by field.
+inline bool operator==(const ImageInfo& a, const ImageInfo& b) {
+    return a.format == b.format && a.usable == b.usable && a.refusal == b.refusal && a.problem == b.problem &&
+           a.fieldsRead == b.fieldsRead && a.width == b.width && a.height == b.height && a.channels == b.channels &&
+           a.bitsPerChannel == b.bitsPerChannel && a.origin == b.origin && a.compression == b.compression &&
+           a.strips == b.strips && a.scanlines == b.scanlines && a.colorMap == b.colorMap &&
+           a.colorMapLength == b.colorMapLength;
+}
+inline bool operator!=(const ImageInfo& a, const ImageInfo& b) { return !(a == b); }
+
 }  // namespace ornatex

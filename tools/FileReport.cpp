@@ -115,7 +115,7 @@ FileReport notAnImage(const std::string& path, std::uint64_t fileSize) {
     report.image = false;
     report.fileSize = fileSize;
     report.code = ornatex::Refusal::notAnImage;
-    report.error = "not an image";
+    report.error = ornatex::refusalText(ornatex::Refusal::notAnImage);
     return report;
 }
 

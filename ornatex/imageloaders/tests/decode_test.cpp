@@ -19,6 +19,10 @@
 #include "TiffBuilder.h"
 
 using loadertest::Bytes;
+using loadertest::putBig32;
+using loadertest::readFile;
+using loadertest::sgiHeader;
+using loadertest::tga;
 using loadertest::Loaded;
 using loadertest::TempDir;
 using loadertest::TiffBuilder;
@@ -27,49 +31,11 @@ using loadertest::tiffShort;
 
 namespace {
 
-Bytes readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 Bytes pixelsOf(const ornatex::Image& image) { return Bytes(image.pixels(), image.pixels() + image.size()); }
-
-// A 24- or 32-bit TGA: header, then the pixels as given.
-Bytes tga(unsigned width, unsigned height, unsigned depth, const Bytes& pixels, unsigned descriptor = 0) {
-    Bytes f(18, 0);
-    f[2] = 2;
-    f[12] = static_cast<unsigned char>(width);
-    f[13] = static_cast<unsigned char>(width >> 8);
-    f[14] = static_cast<unsigned char>(height);
-    f[15] = static_cast<unsigned char>(height >> 8);
-    f[16] = static_cast<unsigned char>(depth);
-    f[17] = static_cast<unsigned char>(descriptor);
-    f.insert(f.end(), pixels.begin(), pixels.end());
-    return f;
-}
-
-Bytes sgiHeader(unsigned storage, unsigned width, unsigned height, unsigned channels) {
-    Bytes h(512, 0);
-    h[0] = 0x01;
-    h[1] = 0xDA;
-    h[2] = static_cast<unsigned char>(storage);
-    h[3] = 1;
-    h[6] = static_cast<unsigned char>(width >> 8);
-    h[7] = static_cast<unsigned char>(width);
-    h[8] = static_cast<unsigned char>(height >> 8);
-    h[9] = static_cast<unsigned char>(height);
-    h[10] = static_cast<unsigned char>(channels >> 8);
-    h[11] = static_cast<unsigned char>(channels);
-    return h;
-}
-
-void putBig32(Bytes& b, std::uint32_t v) {
-    for (int k = 3; k >= 0; --k) b.push_back(static_cast<unsigned char>(v >> (8 * k)));
-}
 
 // A run-length SGI whose scanlines all share one packet sequence.
 Bytes sharedRunSgi(unsigned width, unsigned height, unsigned channels, const Bytes& packets) {
-    Bytes f = sgiHeader(1, width, height, channels);
+    Bytes f = sgiHeader(1, 1, width, height, channels);
     const std::uint32_t at = 512 + 4 * height * channels;
     for (unsigned k = 0; k < height * channels; ++k) putBig32(f, at);
     f.insert(f.end(), packets.begin(), packets.end());
@@ -193,12 +159,12 @@ TEST(Decode, TgaOriginsAreTurnedUpright) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.first);
-        const Bytes file = tga(2, 2, 24, stored, c.first);
+        const Bytes file = tga(2, 2, 2, 24, stored, 0, 0, 0, 0, c.first);
         const ornatex::Image image = ornatex::decodeTGA(file.data(), file.size());
         ASSERT_TRUE(image.ok()) << image.error();
         EXPECT_EQ(pixelsOf(image), c.second);
     }
-    const Bytes rgba = tga(2, 1, 32, {1, 2, 3, 4, 5, 6, 7, 8}, 0x18);  // right-to-left, 8 alpha bits
+    const Bytes rgba = tga(2, 2, 1, 32, {1, 2, 3, 4, 5, 6, 7, 8}, 0, 0, 0, 0, 0x18);  // right-to-left, 8 alpha bits
     const ornatex::Image image = ornatex::decodeTGA(rgba.data(), rgba.size());
     ASSERT_TRUE(image.ok());
     EXPECT_EQ(image.format(), texRGBA);
@@ -230,14 +196,14 @@ TEST(Decode, RefusalsSayWhy) {
     for (unsigned channels : {1u, 2u, 5u}) {
         const Bytes rle = sharedRunSgi(1, 1, channels, {0x01, 9, 0});
         EXPECT_EQ(reason(rle), "channel count " + std::to_string(channels) + ", only 3 (RGB) and 4 (RGBA) are decoded");
-        Bytes verbatim = sgiHeader(0, 1, 1, channels);
+        Bytes verbatim = sgiHeader(0, 1, 1, 1, channels);
         verbatim.resize(512 + channels, 1);
         EXPECT_EQ(reason(verbatim), reason(rle));
     }
-    EXPECT_EQ(reason(tga(1, 1, 16, {1, 2})), "pixel depth 16, only 24 and 32 supported");
-    EXPECT_EQ(code(tga(1, 1, 16, {1, 2})), ornatex::Refusal::unsupported);
-    EXPECT_EQ(reason(tga(2, 2, 24, {1, 2, 3})), "21 bytes, the header declares 30");
-    EXPECT_EQ(code(tga(2, 2, 24, {1, 2, 3})), ornatex::Refusal::truncated);
+    EXPECT_EQ(reason(tga(2, 1, 1, 16, {1, 2})), "pixel depth 16, only 24 and 32 supported");
+    EXPECT_EQ(code(tga(2, 1, 1, 16, {1, 2})), ornatex::Refusal::unsupported);
+    EXPECT_EQ(reason(tga(2, 2, 2, 24, {1, 2, 3})), "21 bytes, the header declares 30");
+    EXPECT_EQ(code(tga(2, 2, 2, 24, {1, 2, 3})), ornatex::Refusal::truncated);
     // Too short for a TGA header: no format at all.
     EXPECT_EQ(reason(Bytes{0, 0, 10}), "not a TGA, TIFF or SGI image");
     EXPECT_EQ(code(Bytes{0, 0, 10}), ornatex::Refusal::notAnImage);
@@ -246,7 +212,7 @@ TEST(Decode, RefusalsSayWhy) {
     const Bytes three = {0, 0, 10};
     EXPECT_EQ(ornatex::decodeTGA(three.data(), three.size()).error(), "3 bytes, too short for the 18-byte header");
     EXPECT_EQ(ornatex::decodeTGA(three.data(), three.size()).refusal(), ornatex::Refusal::truncated);
-    Bytes rle = tga(1, 1, 24, {1, 2, 3});
+    Bytes rle = tga(2, 1, 1, 24, {1, 2, 3});
     rle[2] = 10;
     EXPECT_EQ(reason(rle), "image type 10 (run-length true-colour), only uncompressed true-colour (2) is decoded");
     EXPECT_EQ(code(rle), ornatex::Refusal::unsupported);
@@ -271,9 +237,9 @@ TEST(Decode, RefusalsSayWhy) {
 TEST(Decode, PixelLimit) {
     ornatex::DecodeLimits limits;
     limits.maxPixels = 100;
-    const Bytes ten = tga(10, 10, 24, Bytes(300, 7));
+    const Bytes ten = tga(2, 10, 10, 24, Bytes(300, 7));
     EXPECT_TRUE(ornatex::decodeTGA(ten.data(), ten.size(), limits).ok());
-    const Bytes eleven = tga(11, 10, 24, Bytes(330, 7));
+    const Bytes eleven = tga(2, 11, 10, 24, Bytes(330, 7));
     EXPECT_EQ(ornatex::decodeTGA(eleven.data(), eleven.size(), limits).error(),
               "11 x 10 pixels, more than the limit of 100");
 
@@ -302,7 +268,7 @@ TEST(Decode, PixelLimit) {
     EXPECT_EQ(ornatex::decodeTIFF(tiff.data(), tiff.size()).error(),
               "65535 x 65535 pixels, more than the limit of 268435456");
     // A TGA declaring 65535 x 65535 x 4 bytes (2^34) in a short file.
-    const Bytes claim = tga(65535, 65535, 32, Bytes(16, 0));
+    const Bytes claim = tga(2, 65535, 65535, 32, Bytes(16, 0));
     EXPECT_EQ(ornatex::decodeTGA(claim.data(), claim.size()).error(), "34 bytes, the header declares 17179344918");
 }
 
@@ -335,7 +301,7 @@ TEST(Decode, TraceCarriesTheLoadersText) {
     EXPECT_EQ(trace, "5 5 5\n5 5 5\n");
 
     trace.clear();
-    Bytes mapped = tga(1, 1, 24, {0, 0, 0, 1, 2, 3});
+    Bytes mapped = tga(2, 1, 1, 24, {0, 0, 0, 1, 2, 3});
     mapped[1] = 1;  // a colour map of 1 entry of 24 bits
     mapped[5] = 1;
     mapped[7] = 24;
@@ -344,11 +310,11 @@ TEST(Decode, TraceCarriesTheLoadersText) {
     EXPECT_EQ(trace, "Colormap not implemented....\n");
 
     // Refusals: the line the loader prints, and nothing where it prints nothing.
-    Bytes rleTga = tga(1, 1, 24, {1, 2, 3});
+    Bytes rleTga = tga(2, 1, 1, 24, {1, 2, 3});
     rleTga[2] = 10;
     const Bytes shortSgi = sharedRunSgi(1, 1, 3, {0x01, 9});
     const Bytes verbatimTwo = [] {
-        Bytes b = sgiHeader(0, 1, 1, 2);
+        Bytes b = sgiHeader(0, 1, 1, 1, 2);
         b.resize(514, 1);
         return b;
     }();
@@ -359,7 +325,7 @@ TEST(Decode, TraceCarriesTheLoadersText) {
         ornatex::Image (*decoder)(const void*, std::size_t, const ornatex::DecodeLimits&);
         std::string line;
     } refusals[] = {
-        {"depth.tga", tga(1, 1, 16, {1, 2}), ImageLoaderTGA::loadTGAraw, ornatex::decodeTGA,
+        {"depth.tga", tga(2, 1, 1, 16, {1, 2}), ImageLoaderTGA::loadTGAraw, ornatex::decodeTGA,
          "TGA file refused: pixel depth 16, only 24 and 32 supported\n"},
         {"rle.tga", rleTga, ImageLoaderTGA::loadTGAraw, ornatex::decodeTGA,
          "Unsupported format, only 24-bit RGB and 32-bit RGBA supported so far: 10\n"},
@@ -384,10 +350,10 @@ TEST(Decode, TraceCarriesTheLoadersText) {
 // own rules would not: a colour-map type of 7 (the loader warns and loads
 // the pixels) and a width of 0 (an empty texture). Both files are 63 bytes.
 TEST(Decode, TakesWhatTheTgaLoaderLoads) {
-    Bytes mapType7 = tga(5, 3, 24, Bytes(45, 9));
+    Bytes mapType7 = tga(2, 5, 3, 24, Bytes(45, 9));
     mapType7[1] = 7;
     mapType7[18] = 1;  // blue of the first pixel
-    const Bytes width0 = tga(0, 3, 24, Bytes(45, 9));
+    const Bytes width0 = tga(2, 0, 3, 24, Bytes(45, 9));
     TempDir dir;
     Loaded mapped, empty;
     loadertest::runLoader(ImageLoaderTGA::loadTGAraw, dir.write("map7.tga", mapType7), mapped);
@@ -424,7 +390,7 @@ TEST(Decode, TakesWhatTheTgaLoaderLoads) {
 }
 
 TEST(Decode, TgaOnlyByWhatItsHeaderCanHold) {
-    const Bytes good = tga(1, 1, 24, {1, 2, 3});
+    const Bytes good = tga(2, 1, 1, 24, {1, 2, 3});
     EXPECT_EQ(ornatex::formatOf(good.data(), good.size()), ornatex::ImageFormat::tga);
     // Run-length: a TGA the loader refuses, so only the header's own rules
     // make it one.
@@ -473,7 +439,7 @@ TEST(Decode, TgaOnlyByWhatItsHeaderCanHold) {
     mapped[7] = 15;
     mapped.insert(mapped.begin() + 18, {0, 0});
     EXPECT_EQ(ornatex::formatOf(mapped.data(), mapped.size()), ornatex::ImageFormat::tga);
-    const Bytes sixteen = tga(1, 1, 16, {1, 2});
+    const Bytes sixteen = tga(2, 1, 1, 16, {1, 2});
     EXPECT_EQ(ornatex::formatOf(sixteen.data(), sixteen.size()), ornatex::ImageFormat::tga);
     EXPECT_EQ(ornatex::inspect(sixteen.data(), sixteen.size()).refusal, ornatex::Refusal::unsupported);
 
@@ -528,55 +494,37 @@ TEST(Decode, RefusalCodesHaveNamesAndTexts) {
 }
 
 TEST(Decode, InspectReadsHeaders) {
-    Bytes mapped = tga(256, 128, 32, Bytes(256 * 128 * 4 + 6, 0), 0x28);
+    using ornatex::ImageInfo;
+    using ornatex::ImageOrigin;
+    using ornatex::Refusal;
+    Bytes mapped = tga(2, 256, 128, 32, Bytes(256 * 128 * 4 + 6, 0), 0, 0, 0, 0, 0x28);
     mapped[1] = 1;
     mapped[5] = 3;
     mapped[7] = 15;
-    ornatex::ImageInfo info = ornatex::inspect(mapped.data(), mapped.size());
-    EXPECT_EQ(info.format, "TGA");
-    EXPECT_TRUE(info.usable) << info.problem;
-    EXPECT_EQ(info.width, 256u);
-    EXPECT_EQ(info.height, 128u);
-    EXPECT_EQ(info.channels, 4u);
-    EXPECT_EQ(info.bitsPerChannel, 8u);
-    EXPECT_EQ(info.origin, ornatex::ImageOrigin::topLeft);
-    EXPECT_EQ(info.compression, "none");
-    EXPECT_TRUE(info.colorMap);
-    EXPECT_EQ(info.colorMapLength, 3u);
+    // format, usable, refusal, problem, fieldsRead, width, height, channels,
+    // bits, origin, compression, strips, scanlines, colour map, its length
+    EXPECT_EQ(ornatex::inspect(mapped.data(), mapped.size()),
+              (ImageInfo{"TGA", true, Refusal::none, "", true, 256, 128, 4, 8, ImageOrigin::topLeft, "none", 0, 0, true, 3}));
     mapped.resize(mapped.size() - 1);
-    info = ornatex::inspect(mapped.data(), mapped.size());
-    EXPECT_FALSE(info.usable);
-    EXPECT_TRUE(info.fieldsRead);
-    EXPECT_EQ(info.refusal, ornatex::Refusal::truncated);
-    EXPECT_EQ(info.problem, "131095 bytes, the header declares 131096");
+    EXPECT_EQ(ornatex::inspect(mapped.data(), mapped.size()),
+              (ImageInfo{"TGA", false, Refusal::truncated, "131095 bytes, the header declares 131096", true, 256, 128, 4,
+                         8, ImageOrigin::topLeft, "none", 0, 0, true, 3}));
 
     const Bytes hopper = readFile(std::string(LOADER_TEST_DATA) + "/imagemagick-hopper-palette.tif");
-    info = ornatex::inspect(hopper.data(), hopper.size());
-    EXPECT_EQ(info.format, "TIFF");
-    EXPECT_TRUE(info.usable) << info.problem;
-    EXPECT_EQ(info.width, 128u);
-    EXPECT_EQ(info.height, 128u);
-    EXPECT_EQ(info.channels, 1u);
-    EXPECT_EQ(info.strips, 8u);
-    EXPECT_EQ(info.colorMapLength, 256u);
-    EXPECT_EQ(info.origin, ornatex::ImageOrigin::topLeft);
+    EXPECT_EQ(ornatex::inspect(hopper.data(), hopper.size()),
+              (ImageInfo{"TIFF", true, Refusal::none, "", true, 128, 128, 1, 8, ImageOrigin::topLeft, "none", 8, 0, true, 256}));
 
     const Bytes sgi = sharedRunSgi(3, 2, 4, {0x03, 5, 0});
-    info = ornatex::inspect(sgi.data(), sgi.size());
-    EXPECT_EQ(info.format, "SGI");
-    EXPECT_TRUE(info.usable);
-    EXPECT_EQ(info.compression, "RLE");
-    EXPECT_EQ(info.scanlines, 8u);
-    EXPECT_EQ(info.channels, 4u);
+    EXPECT_EQ(ornatex::inspect(sgi.data(), sgi.size()),
+              (ImageInfo{"SGI", true, Refusal::none, "", true, 3, 2, 4, 8, ImageOrigin::bottomLeft, "RLE", 0, 8, false, 0}));
 
-    info = ornatex::inspectFile("/nonexistent/file.rgb");
-    EXPECT_EQ(info.format, "");
-    EXPECT_EQ(info.refusal, ornatex::Refusal::cannotRead);
-    EXPECT_EQ(info.problem, "'/nonexistent/file.rgb' cannot be opened: No such file or directory");
+    EXPECT_EQ(ornatex::inspectFile("/nonexistent/file.rgb"),
+              (ImageInfo{"", false, Refusal::cannotRead, "'/nonexistent/file.rgb' cannot be opened: No such file or directory",
+                         false, 0, 0, 0, 0, ImageOrigin::bottomLeft, "", 0, 0, false, 0}));
 }
 
 TEST(Decode, ImageOwnsAndMovesItsPixels) {
-    const Bytes file = tga(1, 1, 24, {1, 2, 3});
+    const Bytes file = tga(2, 1, 1, 24, {1, 2, 3});
     ornatex::Image a = ornatex::decodeTGA(file.data(), file.size());
     const unsigned char* pixels = a.pixels();
     ornatex::Image b(std::move(a));
@@ -595,7 +543,7 @@ TEST(Decode, ImageOwnsAndMovesItsPixels) {
     EXPECT_EQ(b.refusal(), ornatex::Refusal::notAnImage);
 
     // A 0 x 5 image decodes: valid, no bytes.
-    const Bytes empty = tga(0, 5, 24, {});
+    const Bytes empty = tga(2, 0, 5, 24, {});
     const ornatex::Image none = ornatex::decodeTGA(empty.data(), empty.size());
     EXPECT_TRUE(none.ok());
     EXPECT_EQ(none.size(), 0u);

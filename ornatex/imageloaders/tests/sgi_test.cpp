@@ -14,7 +14,11 @@
 
 using loadertest::RecordingTexture;
 using loadertest::TempDir;
-using Bytes = std::vector<unsigned char>;
+using loadertest::Bytes;
+using loadertest::concat;
+using loadertest::dataFile;
+using loadertest::putBig32;
+using loadertest::sgiHeader;
 
 namespace {
 
@@ -22,31 +26,11 @@ using loadertest::Loaded;
 
 void load(const std::string& path, Loaded& l) { loadertest::runLoader(ImageLoaderRGBA::loadRGBA, path, l); }
 
-Bytes header(unsigned storage, unsigned bpc, unsigned width, unsigned height, unsigned channels) {
-    Bytes h(512, 0);
-    h[0] = 0x01;
-    h[1] = 0xDA;
-    h[2] = static_cast<unsigned char>(storage);
-    h[3] = static_cast<unsigned char>(bpc);
-    h[5] = channels > 1 ? 3 : 2;
-    h[6] = static_cast<unsigned char>(width >> 8);
-    h[7] = static_cast<unsigned char>(width);
-    h[8] = static_cast<unsigned char>(height >> 8);
-    h[9] = static_cast<unsigned char>(height);
-    h[10] = static_cast<unsigned char>(channels >> 8);
-    h[11] = static_cast<unsigned char>(channels);
-    return h;
-}
-
-void putBig32(Bytes& b, std::uint32_t v) {
-    for (int k = 3; k >= 0; --k) b.push_back(static_cast<unsigned char>(v >> (8 * k)));
-}
-
 // A run-length encoded file; scanlines[c][y] holds that scanline's packets.
 Bytes rleFile(unsigned width, unsigned height, const std::vector<std::vector<Bytes>>& scanlines, unsigned storage = 1,
               unsigned bpc = 1) {
     const unsigned channels = static_cast<unsigned>(scanlines.size());
-    Bytes f = header(storage, bpc, width, height, channels);
+    Bytes f = sgiHeader(storage, bpc, width, height, channels);
     std::uint32_t at = 512 + 8 * height * channels;
     Bytes data;
     for (const auto& channel : scanlines)
@@ -58,11 +42,6 @@ Bytes rleFile(unsigned width, unsigned height, const std::vector<std::vector<Byt
         for (const Bytes& line : channel) putBig32(f, static_cast<std::uint32_t>(line.size()));
     f.insert(f.end(), data.begin(), data.end());
     return f;
-}
-
-Bytes concat(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
 }
 
 // What one printf("%u %u %u\n") a line gives for the same bytes.
@@ -77,14 +56,12 @@ std::string printfDump(const Bytes& bytes, std::size_t lines) {
     return out;
 }
 
-std::string dataFile(const std::string& name) { return std::string(LOADER_TEST_DATA) + "/" + name; }
-
 }  // namespace
 
 TEST(SgiLoader, VerbatimPlanesAreInterleaved) {
     TempDir dir;
     Loaded rgba;
-    load(dir.write("v4.sgi", concat(header(0, 1, 2, 1, 4), {1, 2, 3, 4, 5, 6, 7, 8})), rgba);
+    load(dir.write("v4.sgi", concat(sgiHeader(0, 1, 2, 1, 4), {1, 2, 3, 4, 5, 6, 7, 8})), rgba);
     ASSERT_EQ(rgba.texture.calls.size(), 1u);
     EXPECT_EQ(rgba.texture.calls[0].width, 2);
     EXPECT_EQ(rgba.texture.calls[0].height, 1);
@@ -95,24 +72,24 @@ TEST(SgiLoader, VerbatimPlanesAreInterleaved) {
 
     // Three planes are interleaved the same way and go in as texRGB.
     Loaded rgb;
-    load(dir.write("v3.sgi", concat(header(0, 1, 2, 1, 3), {1, 2, 3, 4, 5, 6})), rgb);
+    load(dir.write("v3.sgi", concat(sgiHeader(0, 1, 2, 1, 3), {1, 2, 3, 4, 5, 6})), rgb);
     ASSERT_EQ(rgb.texture.calls.size(), 1u);
     EXPECT_EQ(rgb.texture.calls[0].format, texRGB);
     EXPECT_EQ(rgb.texture.calls[0].pixels, (Bytes{1, 3, 5, 2, 4, 6}));
 
     // Width 0 still uploads; one channel does not.
     Loaded empty, grey;
-    load(dir.write("w0.sgi", header(0, 1, 0, 5, 4)), empty);
+    load(dir.write("w0.sgi", sgiHeader(0, 1, 0, 5, 4)), empty);
     ASSERT_EQ(empty.texture.calls.size(), 1u);
     EXPECT_EQ(empty.texture.calls[0].width, 0);
     EXPECT_EQ(empty.texture.calls[0].format, texRGBA);
-    load(dir.write("bw.sgi", concat(header(0, 1, 2, 1, 1), {1, 2})), grey);
+    load(dir.write("bw.sgi", concat(sgiHeader(0, 1, 2, 1, 1), {1, 2})), grey);
     EXPECT_TRUE(grey.texture.calls.empty());
     EXPECT_EQ(grey.output, "");
 
     // Two bytes a channel: the most significant byte of each sample.
     Loaded wide;
-    load(dir.write("v16.sgi", concat(header(0, 2, 1, 1, 3), {0x12, 0x34, 0x56, 0x78, 0x9a, 0xbc})), wide);
+    load(dir.write("v16.sgi", concat(sgiHeader(0, 2, 1, 1, 3), {0x12, 0x34, 0x56, 0x78, 0x9a, 0xbc})), wide);
     ASSERT_EQ(wide.texture.calls.size(), 1u);
     EXPECT_EQ(wide.texture.calls[0].pixels, (Bytes{0x12, 0x56, 0x9a}));
 }
@@ -240,13 +217,13 @@ TEST(SgiLoader, MalformedFilesStayInsideTheirBlocks) {
         f.resize(f.size() - 2);  // blue's packet loses its value and terminator
         cases.push_back({"past", f, "SGI file refused: scanline 0 of channel 2 runs past the end of the file"});
     }
-    cases.push_back({"table", concat(header(1, 1, 10, 1000, 3), Bytes(64, 0)),
+    cases.push_back({"table", concat(sgiHeader(1, 1, 10, 1000, 3), Bytes(64, 0)),
                      "SGI file refused: 576 bytes, the start table of 3000 entries runs past the end"});
     {
-        Bytes f = concat(header(1, 1, 65535, 65535, 4), Bytes(4 * 65535 * 4, 0));
+        Bytes f = concat(sgiHeader(1, 1, 65535, 65535, 4), Bytes(4 * 65535 * 4, 0));
         cases.push_back({"huge", f, "SGI file refused: 65535 x 65535 pixels, more than the limit of 268435456"});
     }
-    cases.push_back({"planes", concat(header(0, 1, 100, 100, 4), Bytes(100, 0)),
+    cases.push_back({"planes", concat(sgiHeader(0, 1, 100, 100, 4), Bytes(100, 0)),
                      "SGI file refused: 612 bytes, the verbatim planes need 40512"});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -373,7 +350,7 @@ TEST(SgiLoader, FilesFromIndependentWritersMatchTheirReferences) {
 TEST(SgiLoader, ZeroChannelsPrintsTheDumpLines) {
     TempDir dir;
     Loaded l;
-    load(dir.write("none.sgi", header(1, 1, 7, 1, 0)), l);
+    load(dir.write("none.sgi", sgiHeader(1, 1, 7, 1, 0)), l);
     EXPECT_EQ(l.output, "0 0 0\n0 0 0\n0 0 0\n");
     EXPECT_TRUE(l.texture.calls.empty());
     EXPECT_EQ(l.result, 0);
@@ -384,7 +361,7 @@ TEST(SgiLoader, ZeroChannelsPrintsTheDumpLines) {
 // (More than 128 output bytes a file byte, which a ratio guard refused.)
 TEST(SgiLoader, ScanlinesSharingBytesDecode) {
     const unsigned width = 4096, height = 256, channels = 3;
-    Bytes f = header(1, 1, width, height, channels);
+    Bytes f = sgiHeader(1, 1, width, height, channels);
     const std::uint32_t line = 512 + 4 * height * channels;
     for (unsigned k = 0; k < height * channels; ++k) putBig32(f, line);
     for (unsigned k = 0; k < width / 127; ++k) f.insert(f.end(), {127, 0x42});
@@ -397,7 +374,7 @@ TEST(SgiLoader, ScanlinesSharingBytesDecode) {
 
     // The pixel limit refuses before allocating: 32768 x 32768 pixels of 4
     // channels (4 GiB, which wraps a 32-bit size to 0) from a 512 KiB table.
-    Bytes huge = header(1, 1, 32768, 32768, 4);
+    Bytes huge = sgiHeader(1, 1, 32768, 32768, 4);
     const std::uint32_t run = 512 + 4 * 32768 * 4;
     for (unsigned k = 0; k < 32768u * 4; ++k) putBig32(huge, run);
     huge.insert(huge.end(), {127, 7, 0});

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "LoaderTestSupport.h"
 
@@ -14,44 +12,12 @@
 
 using loadertest::RecordingTexture;
 using loadertest::TempDir;
-using Bytes = std::vector<unsigned char>;
+using loadertest::Bytes;
+using loadertest::dataFile;
+using loadertest::readFile;
+using loadertest::tga;
 
 namespace {
-
-// An 18-byte header followed by the ID, a colour map of the given size and the pixels.
-Bytes tga(unsigned imageType, unsigned width, unsigned height, unsigned depth, const Bytes& pixels,
-          unsigned idLength = 0, unsigned colorMapType = 0, unsigned colorMapLength = 0,
-          unsigned colorMapBits = 0, unsigned descriptor = 0) {
-    Bytes f = {static_cast<unsigned char>(idLength),
-               static_cast<unsigned char>(colorMapType),
-               static_cast<unsigned char>(imageType),
-               0,
-               0,
-               static_cast<unsigned char>(colorMapLength & 0xff),
-               static_cast<unsigned char>(colorMapLength >> 8),
-               static_cast<unsigned char>(colorMapBits),
-               0,
-               0,
-               0,
-               0,
-               static_cast<unsigned char>(width & 0xff),
-               static_cast<unsigned char>(width >> 8),
-               static_cast<unsigned char>(height & 0xff),
-               static_cast<unsigned char>(height >> 8),
-               static_cast<unsigned char>(depth),
-               static_cast<unsigned char>(descriptor)};
-    for (unsigned i = 0; i < idLength; ++i) f.push_back(0xEE);
-    // Each entry takes a whole number of bytes: 15-bit entries take 2.
-    const unsigned mapBytes = colorMapLength * ((colorMapBits + 7) / 8);
-    for (unsigned i = 0; i < mapBytes; ++i) f.push_back(0xCC);
-    f.insert(f.end(), pixels.begin(), pixels.end());
-    return f;
-}
-
-Bytes readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // getColorData keeps its whole-file block for the rest of the process by
 // design; the block starts `offset` bytes before the returned pixels.
@@ -63,8 +29,6 @@ void keepColorDataBlock(const void* pixels, std::size_t offset) {
     (void)offset;
 #endif
 }
-
-std::string dataFile(const char* name) { return std::string(LOADER_TEST_DATA) + "/" + name; }
 
 using loadertest::Loaded;
 

@@ -17,6 +17,7 @@
 #include "TiffBuilder.h"
 
 using loadertest::Bytes;
+using loadertest::dataFile;
 using loadertest::RecordingTexture;
 using loadertest::TempDir;
 using loadertest::TiffBuilder;
@@ -485,8 +486,6 @@ Bytes flipRows(const Bytes& rgb, unsigned width, unsigned height) {
         std::copy(rgb.begin() + r * row, rgb.begin() + (r + 1) * row, out.begin() + (height - 1 - r) * row);
     return out;
 }
-
-std::string dataFile(const std::string& name) { return std::string(LOADER_TEST_DATA) + "/" + name; }
 
 }  // namespace
 
