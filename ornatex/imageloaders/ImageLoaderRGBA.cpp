@@ -3,6 +3,8 @@
 #include <corvane/kwTexture.h>
 #include <ornatex/decode.h>
 
+#include <iterator>
+
 #include "internal/LoaderLines.h"
 #include "internal/SgiDecode.h"
 #include "internal/TextSink.h"
@@ -13,7 +15,7 @@ namespace ornatex {
 // This loader prints nothing for other channel counts and failed allocations.
 std::string sgiRefusalLine(const Outcome& outcome) {
     static const LoaderLine lines[] = {{Check::sgiChannels, nullptr}, {Check::noMemory, nullptr}};
-    return refusalLine(lines, "SGI", outcome);
+    return refusalLine(lines, std::size(lines), "SGI", outcome);
 }
 
 }  // namespace ornatex

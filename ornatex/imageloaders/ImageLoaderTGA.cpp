@@ -2,9 +2,9 @@
 
 #include <corvane/kwTexture.h>
 
-#include <cstdint>
 #include <cstdio>
 #include <iostream>
+#include <iterator>
 #include <string>
 
 #include "internal/LoaderLines.h"
@@ -84,13 +84,11 @@ namespace ornatex {
 std::string tgaRefusalLine(const Outcome& outcome, bool subImage) {
     static const LoaderLine lines[] = {
         {Check::tgaImageType, "Unsupported format, only 24-bit RGB and 32-bit RGBA supported so far: %u"},
-        {Check::noMemory, nullptr},
-    };
+        {Check::noMemory, nullptr}};
     static const LoaderLine subLines[] = {
         {Check::tgaImageType, "Unsupported format, only 24-bit RGB supported so far: %u"},
-        {Check::noMemory, nullptr},
-    };
-    return subImage ? refusalLine(subLines, "TGA", outcome) : refusalLine(lines, "TGA", outcome);
+        {Check::noMemory, nullptr}};
+    return refusalLine(subImage ? subLines : lines, std::size(lines), "TGA", outcome);
 }
 
 }  // namespace ornatex

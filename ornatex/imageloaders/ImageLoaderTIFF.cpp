@@ -4,6 +4,7 @@
 #include <ornatex/decode.h>
 #include <tovik/kwStream.h>
 
+#include <iterator>
 #include <new>
 
 #include "internal/ByteSource.h"
@@ -26,7 +27,7 @@ std::string tiffRefusalLine(const Outcome& outcome) {
         {Check::tiffCompression, "TIFF file refused: compression %u, only uncompressed (1) strips are decoded"},
         {Check::tiffTiled, "TIFF file refused: StripOffsets and StripByteCounts must be present, of field type SHORT or LONG"},
     };
-    return refusalLine(lines, "TIFF", outcome);
+    return refusalLine(lines, std::size(lines), "TIFF", outcome);
 }
 
 }  // namespace ornatex

@@ -22,11 +22,6 @@ struct LoaderLine {
 // gives "<format> file refused: <reason>". Empty when nothing is printed.
 std::string refusalLine(const LoaderLine* table, std::size_t entries, const char* format, const Outcome& outcome);
 
-template <std::size_t n>
-std::string refusalLine(const LoaderLine (&table)[n], const char* format, const Outcome& outcome) {
-    return refusalLine(table, n, format, outcome);
-}
-
 // Each loader's line for a refusal; loadTGAsub words an image type its own way.
 std::string tgaRefusalLine(const Outcome& outcome, bool subImage = false);
 std::string tiffRefusalLine(const Outcome& outcome);

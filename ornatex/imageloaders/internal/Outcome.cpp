@@ -20,24 +20,31 @@ std::string formatText(const char* format, ...) {
     return text;
 }
 
-Outcome refuse(Refusal code, const char* format, ...) {
+namespace {
+
+Outcome refusal(Check check, std::uint32_t value, Refusal code, const char* format, va_list args) {
     Outcome outcome;
     outcome.code = code;
+    outcome.check = check;
+    outcome.value = value;
+    outcome.reason = formatLine(format, args);
+    return outcome;
+}
+
+}  // namespace
+
+Outcome refuse(Refusal code, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    outcome.reason = formatLine(format, args);
+    Outcome outcome = refusal(Check::general, 0, code, format, args);
     va_end(args);
     return outcome;
 }
 
 Outcome refuse(Check check, std::uint32_t value, Refusal code, const char* format, ...) {
-    Outcome outcome;
-    outcome.code = code;
-    outcome.check = check;
-    outcome.value = value;
     va_list args;
     va_start(args, format);
-    outcome.reason = formatLine(format, args);
+    Outcome outcome = refusal(check, value, code, format, args);
     va_end(args);
     return outcome;
 }

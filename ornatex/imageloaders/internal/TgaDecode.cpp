@@ -22,18 +22,10 @@ TgaHeader readHeader(const unsigned char* h) {
 
 // The image types of the format, for refusals that name them.
 const char* imageTypeName(unsigned type) {
-    switch (type) {
-        case 0: return "no image data";
-        case 1: return "colour-mapped";
-        case 2: return "true-colour";
-        case 3: return "grey";
-        case 9: return "run-length colour-mapped";
-        case 10: return "run-length true-colour";
-        case 11: return "run-length grey";
-        case 32: return "compressed colour-mapped";
-        case 33: return "compressed colour-mapped, 4-pass";
-        default: return "unknown";
-    }
+    static const char* const names[] = {"no image data", "colour-mapped", "true-colour", "grey", "unknown",
+                                        "unknown", "unknown", "unknown", "unknown", "run-length colour-mapped",
+                                        "run-length true-colour", "run-length grey"};
+    return type < 12 ? names[type] : "unknown";
 }
 
 }  // namespace

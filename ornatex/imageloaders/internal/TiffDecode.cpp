@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "ByteSource.h"
@@ -58,37 +59,19 @@ void store(TiffDirectory& dir, std::uint32_t tag, const TiffField& f) {
 // Names of the compression schemes and photometric interpretations a
 // refusal may meet, as the TIFF registry names them.
 const char* compressionName(std::uint32_t compression) {
-    switch (compression) {
-        case 1: return "none";
-        case 2: return "CCITT modified Huffman";
-        case 3: return "CCITT Group 3 fax";
-        case 4: return "CCITT Group 4 fax";
-        case 5: return "LZW";
-        case 6: return "old-style JPEG";
-        case 7: return "JPEG";
-        case 8: return "Deflate";
-        case 32773: return "PackBits";
-        case 32946: return "Deflate";
-        case 34712: return "JPEG 2000";
-        case 34925: return "LZMA";
-        case 50000: return "Zstandard";
-        case 50001: return "WebP";
-        default: return "unknown";
-    }
+    static const std::pair<std::uint32_t, const char*> names[] = {
+        {1, "none"}, {2, "CCITT modified Huffman"}, {3, "CCITT Group 3 fax"}, {4, "CCITT Group 4 fax"}, {5, "LZW"},
+        {6, "old-style JPEG"}, {7, "JPEG"}, {8, "Deflate"}, {32773, "PackBits"}, {32946, "Deflate"},
+        {34712, "JPEG 2000"}, {34925, "LZMA"}, {50000, "Zstandard"}, {50001, "WebP"}};
+    for (const auto& n : names)
+        if (n.first == compression) return n.second;
+    return "unknown";
 }
 
 const char* photometricName(std::uint32_t photometric) {
-    switch (photometric) {
-        case 0: return "grey, white is zero";
-        case 1: return "grey, black is zero";
-        case 2: return "RGB";
-        case 3: return "palette colour";
-        case 4: return "transparency mask";
-        case 5: return "separated, CMYK";
-        case 6: return "YCbCr";
-        case 8: return "CIE L*a*b*";
-        default: return "unknown";
-    }
+    static const char* const names[] = {"grey, white is zero", "grey, black is zero", "RGB", "palette colour",
+                                        "transparency mask", "separated, CMYK", "YCbCr", "unknown", "CIE L*a*b*"};
+    return photometric < 9 ? names[photometric] : "unknown";
 }
 
 std::uint32_t elementSize(std::uint32_t type) { return type == typeShort ? 2 : 4; }
