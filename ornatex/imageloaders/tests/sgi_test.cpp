@@ -15,6 +15,8 @@
 using loadertest::RecordingTexture;
 using loadertest::TempDir;
 using loadertest::Bytes;
+using loadertest::imageCall;
+using Calls = std::vector<loadertest::TextureCall>;
 using loadertest::concat;
 using loadertest::dataFile;
 using loadertest::putBig32;
@@ -62,27 +64,19 @@ TEST(SgiLoader, VerbatimPlanesAreInterleaved) {
     TempDir dir;
     Loaded rgba;
     load(dir.write("v4.sgi", concat(sgiHeader(0, 1, 2, 1, 4), {1, 2, 3, 4, 5, 6, 7, 8})), rgba);
-    ASSERT_EQ(rgba.texture.calls.size(), 1u);
-    EXPECT_EQ(rgba.texture.calls[0].width, 2);
-    EXPECT_EQ(rgba.texture.calls[0].height, 1);
-    EXPECT_EQ(rgba.texture.calls[0].format, texRGBA);
-    EXPECT_EQ(rgba.texture.calls[0].pixels, (Bytes{1, 3, 5, 7, 2, 4, 6, 8}));
+    EXPECT_EQ(rgba.texture.calls, Calls{imageCall(2, 1, texRGBA, {1, 3, 5, 7, 2, 4, 6, 8})});
     EXPECT_EQ(rgba.output, "");
     EXPECT_EQ(rgba.result, 0);
 
     // Three planes are interleaved the same way and go in as texRGB.
     Loaded rgb;
     load(dir.write("v3.sgi", concat(sgiHeader(0, 1, 2, 1, 3), {1, 2, 3, 4, 5, 6})), rgb);
-    ASSERT_EQ(rgb.texture.calls.size(), 1u);
-    EXPECT_EQ(rgb.texture.calls[0].format, texRGB);
-    EXPECT_EQ(rgb.texture.calls[0].pixels, (Bytes{1, 3, 5, 2, 4, 6}));
+    EXPECT_EQ(rgb.texture.calls, Calls{imageCall(2, 1, texRGB, {1, 3, 5, 2, 4, 6})});
 
     // Width 0 still uploads; one channel does not.
     Loaded empty, grey;
     load(dir.write("w0.sgi", sgiHeader(0, 1, 0, 5, 4)), empty);
-    ASSERT_EQ(empty.texture.calls.size(), 1u);
-    EXPECT_EQ(empty.texture.calls[0].width, 0);
-    EXPECT_EQ(empty.texture.calls[0].format, texRGBA);
+    EXPECT_EQ(empty.texture.calls, Calls{imageCall(0, 5, texRGBA, {})});
     load(dir.write("bw.sgi", concat(sgiHeader(0, 1, 2, 1, 1), {1, 2})), grey);
     EXPECT_TRUE(grey.texture.calls.empty());
     EXPECT_EQ(grey.output, "");
@@ -90,8 +84,7 @@ TEST(SgiLoader, VerbatimPlanesAreInterleaved) {
     // Two bytes a channel: the most significant byte of each sample.
     Loaded wide;
     load(dir.write("v16.sgi", concat(sgiHeader(0, 2, 1, 1, 3), {0x12, 0x34, 0x56, 0x78, 0x9a, 0xbc})), wide);
-    ASSERT_EQ(wide.texture.calls.size(), 1u);
-    EXPECT_EQ(wide.texture.calls[0].pixels, (Bytes{0x12, 0x56, 0x9a}));
+    EXPECT_EQ(wide.texture.calls, Calls{imageCall(1, 1, texRGB, {0x12, 0x56, 0x9a})});
 }
 
 TEST(SgiLoader, RunLengthScanlinesAndDump) {
@@ -101,17 +94,14 @@ TEST(SgiLoader, RunLengthScanlinesAndDump) {
     Loaded l;
     load(dir.write("rle.sgi", f), l);
     EXPECT_EQ(l.output, "10 20 30\n");
-    ASSERT_EQ(l.texture.calls.size(), 1u);
-    EXPECT_EQ(l.texture.calls[0].format, texRGB);
-    EXPECT_EQ(l.texture.calls[0].pixels, (Bytes{0x0A, 0x14, 0x1E, 0x0B, 0x14, 0x1F, 0x0C, 0x14, 0x20}));
+    EXPECT_EQ(l.texture.calls, Calls{imageCall(3, 1, texRGB, {0x0A, 0x14, 0x1E, 0x0B, 0x14, 0x1F, 0x0C, 0x14, 0x20})});
 
     // Storage byte 2 is run-length encoded too; 0x80 ends a scanline like 0x00.
     Bytes two = rleFile(3, 1, {{{0x83, 0x0A, 0x0B, 0x0C, 0x80}}, {{0x03, 0x14, 0x80}},
                                {{0x82, 0x1E, 0x1F, 0x01, 0x20, 0x80}}}, 2);
     Loaded s2;
     load(dir.write("rle2.sgi", two), s2);
-    ASSERT_EQ(s2.texture.calls.size(), 1u);
-    EXPECT_EQ(s2.texture.calls[0].pixels, l.texture.calls[0].pixels);
+    EXPECT_EQ(s2.texture.calls, l.texture.calls);
 
     // Width 4, height 2, 4 channels: the second row starts at byte 16.
     std::vector<std::vector<Bytes>> lines(4);
