@@ -35,7 +35,7 @@ int lineCount(const std::string& text) {
 void expectEmptyGrid(const kwParametric& surface) {
     EXPECT_EQ(surface.getVertexCount(), 0u);
     EXPECT_EQ(surface.getIndexCount(), 0u);
-    EXPECT_EQ(surface.drawMode, 3);
+    EXPECT_EQ(surface.drawMode, kwDrawLineStrip);
 }
 
 struct Call {
@@ -86,7 +86,7 @@ TEST(Parametric, DefaultGridExactly) {
 
     EXPECT_EQ(updateCapturing(*surface), "");
     EXPECT_EQ(surface->getVertexFormat(), kwVertexFormat::T2N3V3);
-    EXPECT_EQ(surface->drawMode, 4);
+    EXPECT_EQ(surface->drawMode, kwDrawTriangles);
     EXPECT_EQ(surface->boundaryDirty, 0);
     const std::vector<vertexT2N3V3> v = records<vertexT2N3V3>(*surface);
     const std::vector<unsigned short> idx = indices(*surface);
@@ -121,7 +121,7 @@ TEST(Parametric, TinySheetWholeArraysThroughTheBaseAndThroughOverrides) {
         for (const std::unique_ptr<kwParametric>& surface : built) {
             EXPECT_EQ(records<vertexT2N3V3>(*surface), tinySheet) << "start " << zero;
             EXPECT_EQ(indices(*surface), tinySheetIndices);
-            EXPECT_EQ(surface->drawMode, 4);
+            EXPECT_EQ(surface->drawMode, kwDrawTriangles);
         }
     }
 }
@@ -180,7 +180,7 @@ TEST(Parametric, ZeroWidthRangeGivesOneColumnAndFiniteTextureCoordinates) {
     const std::unique_ptr<kwParametric> surface = builtGrid({0.1f, 0.1f, 5.0f, 0.0f, 5.0f, 12.6f});
     EXPECT_EQ(surface->getVertexCount(), 127u);
     EXPECT_EQ(surface->getIndexCount(), 0u);
-    EXPECT_EQ(surface->drawMode, 4);
+    EXPECT_EQ(surface->drawMode, kwDrawTriangles);
     for (const vertexT2N3V3& r : records<vertexT2N3V3>(*surface)) {
         EXPECT_EQ(r.s, 0.0f);
         EXPECT_EQ(r.x, 5.0f);
