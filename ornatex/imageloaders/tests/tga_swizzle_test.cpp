@@ -13,6 +13,10 @@ namespace {
 using ornatex::detail::SwizzlePath;
 using Bytes = std::vector<unsigned char>;
 
+// Around the block size (16 pixels) and its multiples, with tails of
+// several lengths after them.
+const std::size_t widths[] = {0, 1, 2, 3, 5, 15, 16, 17, 31, 32, 33, 47, 48, 49, 63, 64, 65, 95, 96, 97, 100, 257, 1001};
+
 const SwizzlePath allPaths[] = {SwizzlePath::plain, SwizzlePath::sse2, SwizzlePath::ssse3};
 
 // Channel c of pixel i of the delivered row comes from channel 2 - c (0, 1,
@@ -70,8 +74,7 @@ TEST(TgaSwizzle, EveryPathMatchesTheModelAndThePlainPath) {
         if (!ornatex::detail::swizzlePathAvailable(path)) continue;
         ++pathsRun;
         for (const unsigned bpp : {3u, 4u})
-            for (const std::size_t width : {0u, 1u, 2u, 3u, 5u, 15u, 16u, 17u, 31u, 32u, 33u, 47u, 48u, 49u, 63u, 64u, 65u,
-                                            100u, 257u, 1001u})
+            for (const std::size_t width : widths)
                 for (const std::size_t shift : {0u, 1u, 3u}) {
                     SCOPED_TRACE(testing::Message() << "path " << int(path) << ", " << bpp << " bytes, width " << width
                                                     << ", shift " << shift);
