@@ -2,15 +2,15 @@
 
 #include <memory>
 
-#include "RimMath.h"
+#include "internal/RimMath.h"
 
 namespace {
-constexpr int rimPoints = ornatex_rim::RimTrig::points;
+constexpr int rimPoints = ornatex::detail::RimTrig::points;
 }  // namespace
 
 kwCircle::kwCircle(float radius, float centerX, float centerY, float, bool filled) {
-    using ornatex_rim::rimCoordinate;
-    const ornatex_rim::RimTrig& trig = ornatex_rim::rimTrig();
+    using ornatex::detail::rimCoordinate;
+    const ornatex::detail::RimTrig& trig = ornatex::detail::rimTrig();
     if (filled) {
         std::unique_ptr<vertexN3V3[]> rim(new vertexN3V3[rimPoints]);
         for (int i = 0; i < rimPoints; ++i) {

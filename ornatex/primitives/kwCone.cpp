@@ -3,7 +3,7 @@
 #include <cmath>
 #include <memory>
 
-#include "GridIndices.h"
+#include "internal/GridIndices.h"
 
 namespace {
 constexpr int sectors = 36;
@@ -11,7 +11,7 @@ constexpr int rings = 4;
 constexpr float sectorStep = 0.17453294f;  // 10 degrees in radians
 constexpr unsigned coneVertices = sectors * rings;           // 144
 constexpr unsigned coneIndices = (sectors - 1) * (rings - 1) * 6;  // 630
-static_assert(coneIndices == ornatex_grid::gridIndexCount(rings, sectors), "one cell per ring and sector step");
+static_assert(coneIndices == ornatex::detail::gridIndexCount(rings, sectors), "one cell per ring and sector step");
 // Sine and cosine of the sector angles s × 0.17453294 (the angle in single
 // precision), each rounded to single precision. Computed once, on first use,
 // and constant from then on.
@@ -63,7 +63,7 @@ kwCone::kwCone(float a, float b, float length) {
 
     // Sectors are the grid's rows and rings its columns. Sector 35 is the
     // last row, so no cell joins it to sector 0: the wedge stays open.
-    ornatex_grid::writeGridIndices(indices, rings, sectors, ornatex_grid::FirstStep::nextColumn);
+    ornatex::detail::writeGridIndices(indices, rings, sectors, ornatex::detail::FirstStep::nextColumn);
 
     drawMode = kwDrawTriangles;
     addCoordArray(vertexArray.release(), indexArray.release(), coneVertices, coneIndices);

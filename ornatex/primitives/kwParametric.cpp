@@ -2,13 +2,14 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <typeinfo>
 
 #include <ornatex/primitives/GridPlan.h>
 
-#include "GridIndices.h"
+#include "internal/GridIndices.h"
 
 namespace {
 
@@ -31,9 +32,18 @@ inline float sheetTexCoord(float p, float start, float stop) {
 void endMessage() { std::fflush(stdout); }
 
 // The parameters of one rebuild, read once, so that a surface which calls a
-// setter from inside getVertex changes the next grid, not this one.
+// setter from inside getVertex changes the next grid, not this one. Compared
+// bit by bit with the members after the rebuild: a NaN matches itself, and
+// any setter that stored a different value shows.
 struct GridParameters {
     float stepU, stepV, startU, startV, stopU, stopV;
+
+    explicit GridParameters(const kwParametric& s)
+        : stepU(s.stepU), stepV(s.stepV), startU(s.startU), startV(s.startV), stopU(s.stopU), stopV(s.stopV) {}
+    bool sameAs(const kwParametric& s) const {
+        const GridParameters now(s);
+        return std::memcmp(this, &now, sizeof now) == 0;
+    }
 };
 
 struct GridSize {
@@ -59,7 +69,7 @@ GridSize sizeGrid(const GridParameters& g) {
     const std::uint32_t columns = static_cast<std::uint32_t>(plan.cellsU) + 1;
     const std::uint32_t rows = static_cast<std::uint32_t>(plan.cellsV) + 1;
     const std::uint64_t vertexCount = std::uint64_t(columns) * rows;
-    const std::uint64_t indexCount = ornatex_grid::gridIndexCount(columns, rows);
+    const std::uint64_t indexCount = ornatex::detail::gridIndexCount(columns, rows);
     if (vertexCount * sizeof(vertexT2N3V3) > sizeLimit || indexCount * sizeof(unsigned short) > sizeLimit)
         throw std::bad_array_new_length();
     return {columns, rows, static_cast<unsigned>(vertexCount), static_cast<unsigned>(indexCount)};
@@ -119,24 +129,26 @@ void askSurface(kwParametric& surface, vertexT2N3V3* out, const GridSize& size, 
     }
 }
 
-// Step 2: the vertex records. Returns whether the surface called a setter
-// meanwhile: the flag is clear while the surface is asked, so that such a
-// call shows, and set again afterwards, as it was.
-bool fillVertices(kwParametric& surface, vertexT2N3V3* vertices, const GridSize& size, const GridParameters& g) {
-    if (typeid(surface) == typeid(kwParametric)) {
+// Step 2: the vertex records: the base sheet directly, a derived surface
+// through its three operations.
+void fillVertices(kwParametric& surface, vertexT2N3V3* vertices, const GridSize& size, const GridParameters& g) {
+    if (typeid(surface) == typeid(kwParametric))
         fillSheet(vertices, size, g);
-        return false;
-    }
-    surface.boundaryDirty = 0;
-    try {
+    else
         askSurface(surface, vertices, size, g);
-    } catch (...) {
-        surface.boundaryDirty = 1;
-        throw;
-    }
-    const bool setterRan = surface.boundaryDirty != 0;
-    surface.boundaryDirty = 1;
-    return setterRan;
+}
+
+// Builds the grid of these parameters and hands it to the surface.
+void buildGrid(kwParametric& surface, const GridParameters& g) {
+    const GridSize size = sizeGrid(g);
+    std::unique_ptr<unsigned short[]> indices(new unsigned short[size.indexCount]);
+    std::unique_ptr<vertexT2N3V3[]> vertices(new vertexT2N3V3[size.vertexCount]);
+    warnIfIndicesWrap(size.vertexCount);
+    fillVertices(surface, vertices.get(), size, g);
+    ornatex::detail::writeGridIndices(indices.get(), size.columns, size.rows, ornatex::detail::FirstStep::nextRow);
+    // A grid without any vertex is an empty line strip.
+    surface.drawMode = size.vertexCount ? kwDrawTriangles : kwDrawLineStrip;
+    surface.addCoordArray(vertices.release(), indices.release(), size.vertexCount, size.indexCount);
 }
 
 }  // namespace
@@ -176,23 +188,13 @@ void kwParametric::setStop(float u, float v) {
 
 void kwParametric::update(kwContext* context) {
     if (!boundaryDirty) return;
-    const bool setterRan = rebuild();
+    // The flag stays set while the grid is built: the surface sees it set,
+    // and an update it starts meanwhile builds too.
+    const GridParameters built(*this);
+    buildGrid(*this, built);
     Primitive::update(context);
-    // Primitive::update cleared the flag; a setter that the surface called
-    // during the rebuild asks for the next grid, so the flag is set again.
-    if (setterRan) boundaryDirty = 1;
-}
-
-bool kwParametric::rebuild() {
-    const GridParameters g{stepU, stepV, startU, startV, stopU, stopV};
-    const GridSize size = sizeGrid(g);
-    std::unique_ptr<unsigned short[]> indices(new unsigned short[size.indexCount]);
-    std::unique_ptr<vertexT2N3V3[]> vertices(new vertexT2N3V3[size.vertexCount]);
-    warnIfIndicesWrap(size.vertexCount);
-    const bool setterRan = fillVertices(*this, vertices.get(), size, g);
-    ornatex_grid::writeGridIndices(indices.get(), size.columns, size.rows, ornatex_grid::FirstStep::nextRow);
-    // A grid without any vertex is an empty line strip.
-    drawMode = size.vertexCount ? kwDrawTriangles : kwDrawLineStrip;
-    addCoordArray(vertices.release(), indices.release(), size.vertexCount, size.indexCount);
-    return setterRan;
+    // Primitive::update ran the children's updates and then cleared the
+    // flag. A setter that ran since the parameters were read (from the
+    // surface's operations or from a child) asks for another grid.
+    if (!built.sameAs(*this)) boundaryDirty = 1;
 }

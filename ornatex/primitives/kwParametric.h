@@ -34,8 +34,10 @@ public:
     ORNATEX_MEMBER_API ~kwParametric() override;
 
     // Rebuilds the grid if the boundary-dirty flag is set, hands it to the
-    // base and then runs Primitive::update, which clears the flag; a setter
-    // that the surface calls during the rebuild leaves it set, so that the
+    // base and then runs Primitive::update, which updates the children and
+    // clears the flag. The flag stays set while the surface is asked for its
+    // vertices. A setter that stores new values meanwhile (from the surface's
+    // operations or from a child's update) leaves the flag set, so that the
     // next update builds the grid it asked for. Does nothing at all while the
     // flag is clear.
     ORNATEX_MEMBER_API void update(kwContext* context) override;
@@ -61,9 +63,4 @@ public:
     float startV = 0.0f;
     float stopU = 12.6f;
     float stopV = 12.6f;
-
-private:
-    // Builds and hands over the grid; returns whether the surface called a
-    // setter meanwhile.
-    ORNATEX_HIDDEN bool rebuild();
 };

@@ -2,15 +2,15 @@
 
 #include <memory>
 
-#include "RimMath.h"
+#include "internal/RimMath.h"
 
 namespace {
-constexpr int rimPoints = ornatex_rim::RimTrig::points;
+constexpr int rimPoints = ornatex::detail::RimTrig::points;
 }  // namespace
 
 kwTexCircle::kwTexCircle(float radius, float centerX, float centerY, float) {
-    using ornatex_rim::rimCoordinate;
-    const ornatex_rim::RimTrig& trig = ornatex_rim::rimTrig();
+    using ornatex::detail::rimCoordinate;
+    const ornatex::detail::RimTrig& trig = ornatex::detail::rimTrig();
     // 1 / r in double precision, rounded to single; 0 when r is 0, where the
     // scale has no meaning. Any other radius keeps its reciprocal, even one
     // too large for single precision.

@@ -241,7 +241,7 @@ TEST(Interceptor, MeshIsLitAndClosedOnTheFuselage) {
     const auto* mesh = dynamic_cast<const PrimitiveIndexed*>(a.children.data[0]);
     ASSERT_NE(mesh, nullptr);
     ASSERT_EQ(mesh->getVertexFormat(), kwVertexFormat::N3V3);
-    EXPECT_EQ(mesh->drawMode, 4);
+    EXPECT_EQ(mesh->drawMode, kwDrawTriangles);
     const float* v = mesh->getVertexData();
     for (unsigned i = 0; i < mesh->getVertexCount(); ++i) {
         const float* n = v + i * 6;

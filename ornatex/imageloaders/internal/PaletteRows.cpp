@@ -6,6 +6,7 @@
 #include "PaletteRowsVbmi.h"
 
 namespace ornatex {
+namespace detail {
 
 void buildPalette(const std::vector<std::uint32_t>& map, Palette& palette, bool allowFastPath) {
     std::uint32_t (&table)[256] = palette.table;
@@ -62,4 +63,5 @@ void expandRow(const unsigned char* in, unsigned char* out, std::size_t width, c
     seen |= acc;
 }
 
+}  // namespace detail
 }  // namespace ornatex

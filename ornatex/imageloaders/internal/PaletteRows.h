@@ -10,6 +10,7 @@
 #include <vector>
 
 namespace ornatex {
+namespace detail {
 
 // Marks table entries of indices beyond the colour map.
 constexpr std::uint32_t paletteBadMark = 1u << 24;
@@ -37,4 +38,5 @@ void buildPalette(const std::vector<std::uint32_t>& map, Palette& palette, bool 
 void expandRow(const unsigned char* in, unsigned char* out, std::size_t width, const Palette& palette,
                std::uint32_t& seen);
 
+}  // namespace detail
 }  // namespace ornatex

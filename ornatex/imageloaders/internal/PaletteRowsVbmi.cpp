@@ -8,6 +8,7 @@
 #include <immintrin.h>
 
 namespace ornatex {
+namespace detail {
 
 bool vbmiAvailable() { return __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512bw"); }
 
@@ -77,11 +78,13 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) std::size_t expandRowVbmi
     return c;
 }
 
+}  // namespace detail
 }  // namespace ornatex
 
 #else
 
 namespace ornatex {
+namespace detail {
 
 bool vbmiAvailable() { return false; }
 
@@ -89,6 +92,7 @@ std::size_t expandRowVbmi(const unsigned char*, unsigned char*, std::size_t, con
     return 0;
 }
 
+}  // namespace detail
 }  // namespace ornatex
 
 #endif

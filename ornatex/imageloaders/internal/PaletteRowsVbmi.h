@@ -7,6 +7,7 @@
 #include <cstdint>
 
 namespace ornatex {
+namespace detail {
 
 struct Palette;
 
@@ -19,4 +20,5 @@ bool vbmiAvailable();
 std::size_t expandRowVbmi(const unsigned char* in, unsigned char* out, std::size_t width, const Palette& palette,
                           std::uint32_t& seen);
 
+}  // namespace detail
 }  // namespace ornatex

@@ -253,8 +253,8 @@ Outcome decodeTiff(ByteSource& source, std::uint64_t maxPixels, TextSink& trace,
     }
     outcome = checkTiffLimitAndMap(dir, maxPixels);
     if (!outcome.ok()) return outcome;
-    Palette palette;
-    buildPalette(readColorMap(source, dir.colorMap), palette, allowFastPath);
+    detail::Palette palette;
+    detail::buildPalette(readColorMap(source, dir.colorMap), palette, allowFastPath);
 
     // Only the first H rows are delivered. File row r becomes output row
     // H - 1 - r. A row that lies whole in a strip is expanded from the strip;
@@ -287,16 +287,16 @@ Outcome decodeTiff(ByteSource& source, std::uint64_t maxPixels, TextSink& trace,
             const std::size_t piece = std::min(take - done, rowLength - column);
             unsigned char* row3 = outputRow(row);
             if (piece == rowLength) {
-                expandRow(strip + done, row3, rowLength, palette, seen);
+                detail::expandRow(strip + done, row3, rowLength, palette, seen);
             } else {
                 std::memcpy(row3 + 2 * rowLength + column, strip + done, piece);
-                if (column + piece == rowLength) expandRow(row3 + 2 * rowLength, row3, rowLength, palette, seen);
+                if (column + piece == rowLength) detail::expandRow(row3 + 2 * rowLength, row3, rowLength, palette, seen);
             }
             position += piece;
             done += piece;
         }
     }
-    if (seen & paletteBadMark)
+    if (seen & detail::paletteBadMark)
         return refuse(Refusal::malformed, "a palette index lies beyond the %u colours of the ColorMap",
                       dir.colorMap.count / 3);
     return Outcome();

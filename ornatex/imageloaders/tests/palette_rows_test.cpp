@@ -41,18 +41,18 @@ Bytes indicesOf(std::size_t width, unsigned seed) {
 }
 
 // Expands separately and in place (the row's indices in its last third).
-void expandBoth(const Bytes& in, const ornatex::Palette& palette, Bytes& apart, Bytes& inPlace, std::uint32_t& seen) {
+void expandBoth(const Bytes& in, const ornatex::detail::Palette& palette, Bytes& apart, Bytes& inPlace, std::uint32_t& seen) {
     const std::size_t width = in.size();
     apart.assign(3 * width, 0);
-    ornatex::expandRow(in.data(), apart.data(), width, palette, seen);
+    ornatex::detail::expandRow(in.data(), apart.data(), width, palette, seen);
     inPlace.assign(3 * width, 0);
     std::copy(in.begin(), in.end(), inPlace.begin() + 2 * width);
-    ornatex::expandRow(inPlace.data() + 2 * width, inPlace.data(), width, palette, seen);
+    ornatex::detail::expandRow(inPlace.data() + 2 * width, inPlace.data(), width, palette, seen);
 }
 
 void checkPath(bool fast) {
-    ornatex::Palette palette;
-    ornatex::buildPalette(mapOf(256), palette, fast);
+    ornatex::detail::Palette palette;
+    ornatex::detail::buildPalette(mapOf(256), palette, fast);
     ASSERT_EQ(palette.fastPath, fast);
     for (std::size_t width : {1u, 3u, 4u, 5u, 63u, 64u, 65u, 127u, 128u, 200u, 1000u}) {
         SCOPED_TRACE(width);
@@ -62,17 +62,17 @@ void checkPath(bool fast) {
         expandBoth(in, palette, apart, inPlace, seen);
         EXPECT_EQ(apart, model(in));
         EXPECT_EQ(inPlace, model(in));
-        EXPECT_EQ(seen & ornatex::paletteBadMark, 0u);
+        EXPECT_EQ(seen & ornatex::detail::paletteBadMark, 0u);
     }
     // An index beyond a 200-colour map is seen wherever it lies in the row.
-    ornatex::buildPalette(mapOf(200), palette, fast);
+    ornatex::detail::buildPalette(mapOf(200), palette, fast);
     for (std::size_t at : {0u, 63u, 64u, 130u, 199u}) {
         Bytes in(200, 199);
         in[at] = 200;
         Bytes apart, inPlace;
         std::uint32_t seen = 0;
         expandBoth(in, palette, apart, inPlace, seen);
-        EXPECT_NE(seen & ornatex::paletteBadMark, 0u) << at;
+        EXPECT_NE(seen & ornatex::detail::paletteBadMark, 0u) << at;
     }
 }
 
@@ -81,17 +81,17 @@ void checkPath(bool fast) {
 TEST(PaletteRows, PlainPathMatchesTheModel) { checkPath(false); }
 
 TEST(PaletteRows, FastPathMatchesTheModel) {
-    if (!ornatex::vbmiAvailable()) GTEST_SKIP() << "no AVX-512 VBMI on this processor";
+    if (!ornatex::detail::vbmiAvailable()) GTEST_SKIP() << "no AVX-512 VBMI on this processor";
     checkPath(true);
 }
 
 // Maps whose samples are all below 256 were written with 8-bit samples.
 TEST(PaletteRows, EightBitMapsAreTakenAsTheyStand) {
-    ornatex::Palette palette;
-    ornatex::buildPalette({1, 2, 3, 4, 5, 6}, palette, false);
+    ornatex::detail::Palette palette;
+    ornatex::detail::buildPalette({1, 2, 3, 4, 5, 6}, palette, false);
     Bytes out(6);
     std::uint32_t seen = 0;
     const Bytes in = {1, 0};
-    ornatex::expandRow(in.data(), out.data(), 2, palette, seen);
+    ornatex::detail::expandRow(in.data(), out.data(), 2, palette, seen);
     EXPECT_EQ(out, (Bytes{2, 4, 6, 1, 3, 5}));
 }

@@ -9,6 +9,7 @@
 #include <corvane/kwVec3.h>
 #include <corvane/kwVec4.h>
 #include <corvane/vertexFormats.h>
+#include <gtest/gtest.h>
 #include <ornatex/primitives/kwParametric.h>
 
 #include <cmath>
@@ -71,6 +72,22 @@ std::vector<Record> records(const Primitive& p) {
 inline std::vector<unsigned short> indices(const Primitive& p) {
     const unsigned short* first = p.getIndexData();
     return first ? std::vector<unsigned short>(first, first + p.getIndexCount()) : std::vector<unsigned short>();
+}
+
+// Records first, first + 1, ... of `got` against literal values worked out
+// independently to a few decimals: every float within `tolerance`.
+template <typename Record>
+void expectRecordsNear(const std::vector<Record>& got, std::size_t first, const std::vector<Record>& expected,
+                       double tolerance = 1e-5) {
+    constexpr std::size_t floats = sizeof(Record) / sizeof(float);
+    ASSERT_LE(first + expected.size(), got.size());
+    for (std::size_t r = 0; r < expected.size(); ++r) {
+        float g[floats], e[floats];
+        std::memcpy(g, &got[first + r], sizeof g);
+        std::memcpy(e, &expected[r], sizeof e);
+        for (std::size_t k = 0; k < floats; ++k)
+            EXPECT_NEAR(g[k], e[k], tolerance) << "record " << first + r << " float " << k << ": " << got[first + r];
+    }
 }
 
 // The six parameters of a parametric grid.

@@ -43,7 +43,7 @@ const kwVec4 yellow(1.0f, 1.0f, 0.0f, 0.9f);
 TEST(Circle, OutlineIsALineLoopOf24RimPointsCounterClockwise) {
     std::unique_ptr<kwCircle> circle(new kwCircle(2.0f, 1.0f, -3.0f, 7.0f, false));
     EXPECT_EQ(circle->getVertexFormat(), kwVertexFormat::V2);
-    EXPECT_EQ(circle->drawMode, 2);
+    EXPECT_EQ(circle->drawMode, kwDrawLineLoop);
     EXPECT_EQ(circle->getIndexData(), nullptr);
     EXPECT_EQ(circle->getColor(), yellow);
     const std::vector<vertexV2> rim = records<vertexV2>(*circle);
@@ -58,7 +58,7 @@ TEST(Circle, OutlineIsALineLoopOf24RimPointsCounterClockwise) {
 TEST(Circle, FilledIsATriangleFanFacingPlusZOnTheSameRim) {
     std::unique_ptr<kwCircle> disc(new kwCircle(2.0f, 1.0f, -3.0f, 0.0f, true));
     EXPECT_EQ(disc->getVertexFormat(), kwVertexFormat::N3V3);
-    EXPECT_EQ(disc->drawMode, 6);
+    EXPECT_EQ(disc->drawMode, kwDrawTriangleFan);
     EXPECT_EQ(disc->getColor(), yellow);
     std::vector<vertexN3V3> expected;
     for (const vertexV2& p : rim213) expected.push_back({0.0f, 0.0f, 1.0f, p.x, p.y, 0.0f});
@@ -79,7 +79,7 @@ TEST(Circle, FourthArgumentHasNoEffect) {
 TEST(TexCircle, TextureCoordinatesArePositionOverRadius) {
     std::unique_ptr<kwTexCircle> disc(new kwTexCircle(2.0f, 0.0f, 0.0f, 9.0f));
     EXPECT_EQ(disc->getVertexFormat(), kwVertexFormat::T2V3);
-    EXPECT_EQ(disc->drawMode, 6);
+    EXPECT_EQ(disc->drawMode, kwDrawTriangleFan);
     EXPECT_EQ(disc->getColor(), kwVec4(1.0f, 1.0f, 1.0f, 1.0f));  // the base's colour, untouched
     // Halving is exact: s = x / 2 and t = y / 2 with no rounding.
     std::vector<vertexT2V3> expected;

@@ -15,46 +15,52 @@ using namespace primtest;
 
 namespace {
 
-// Sine and cosine of the sector angles s × 0.17453294 (single precision),
-// worked out independently in double precision and rounded to single.
-const float sectorTrig[36][2] = {
-    {0.0f, 1.0f}, {0.173648193f, 0.98480773f}, {0.342020154f, 0.939692616f}, {0.5f, 0.866025388f},
-    {0.642787635f, 0.766044438f}, {0.766044497f, 0.642787576f}, {0.866025448f, 0.49999997f}, {0.939692676f, 0.342020035f},
-    {0.984807789f, 0.173648104f}, {1.0f, -4.37113883e-08f}, {0.98480773f, -0.173648298f}, {0.939692616f, -0.342020243f},
-    {0.866025388f, -0.50000006f}, {0.766044438f, -0.642787635f}, {0.642787457f, -0.766044617f}, {0.499999821f, -0.866025507f},
-    {0.342020005f, -0.939692676f}, {0.173648059f, -0.984807789f}, {-8.74227766e-08f, -1.0f}, {-0.173648462f, -0.98480773f},
-    {-0.342020392f, -0.939692557f}, {-0.500000179f, -0.866025269f}, {-0.642787755f, -0.766044319f}, {-0.766044557f, -0.642787516f},
-    {-0.866025448f, -0.499999911f}, {-0.939692676f, -0.342020065f}, {-0.984807789f, -0.173648134f}, {-1.0f, 4.88762055e-07f},
-    {-0.98480767f, 0.173648626f}, {-0.939692497f, 0.342020541f}, {-0.866025209f, 0.500000358f}, {-0.766044199f, 0.642787874f},
-    {-0.642787397f, 0.766044617f}, {-0.499999762f, 0.866025567f}, {-0.342019916f, 0.939692676f}, {-0.17364797f, 0.984807789f},
-};
-
-// The indices of the strip between sectors 0 and 1: rings 0-1, 1-2, 2-3.
-// Every further strip is the same shifted by four vertices a sector.
-const std::vector<unsigned short> firstStrip = {0, 1, 4, 4, 1, 5, 1, 2, 5, 5, 2, 6, 2, 3, 6, 6, 3, 7};
-
-std::vector<unsigned short> expectedConeIndices() {
-    std::vector<unsigned short> all;
-    for (unsigned short s = 0; s < 35; ++s)
-        for (unsigned short i : firstStrip) all.push_back(static_cast<unsigned short>(i + 4 * s));
-    return all;
+// The first strip (sectors 0 and 1: rings 0-1, 1-2, 2-3) and the last
+// (sectors 34 and 35); each strip between is the one before it moved on by
+// the four vertices of a sector.
+void expectConeIndices(const std::vector<unsigned short>& idx) {
+    ASSERT_EQ(idx.size(), 630u);
+    EXPECT_EQ(std::vector<unsigned short>(idx.begin(), idx.begin() + 18),
+              (std::vector<unsigned short>{0, 1, 4, 4, 1, 5, 1, 2, 5, 5, 2, 6, 2, 3, 6, 6, 3, 7}));
+    EXPECT_EQ(std::vector<unsigned short>(idx.end() - 18, idx.end()),
+              (std::vector<unsigned short>{136, 137, 140, 140, 137, 141, 137, 138, 141, 141, 138, 142, 138, 139, 142,
+                                           142, 139, 143}));
+    for (std::size_t k = 18; k < idx.size(); ++k) ASSERT_EQ(idx[k], idx[k - 18] + 4) << "index " << k;
 }
 
 }  // namespace
 
-TEST(Cone, WholeArraysOfAConeWithExactRings) {
+TEST(Cone, SlicesOfAConeWithExactRings) {
     // kwCone(3, 0, 3): rings at x = -1.5, -0.5, 0.5, 1.5 with radii 3, 2, 1, 0,
-    // and the normal's x component (3 - 0) / 3 = 1.
+    // and the normal's x component (3 - 0) / 3 = 1. Sectors 0, 1, 2 and 35
+    // (0, 10, 20 and 350 degrees), worked out independently.
     std::unique_ptr<kwCone> cone(new kwCone(3.0f, 0.0f, 3.0f));
     EXPECT_EQ(cone->getVertexFormat(), kwVertexFormat::N3V3);
-    EXPECT_EQ(cone->drawMode, 4);
-    const float ringX[4] = {-1.5f, -0.5f, 0.5f, 1.5f}, ringRadius[4] = {3.0f, 2.0f, 1.0f, 0.0f};
-    std::vector<vertexN3V3> expected;
-    for (const auto& sc : sectorTrig)
-        for (int h = 0; h < 4; ++h)
-            expected.push_back({1.0f, sc[0], sc[1], ringX[h], sc[0] * ringRadius[h], sc[1] * ringRadius[h]});
-    EXPECT_EQ(records<vertexN3V3>(*cone), expected);
-    EXPECT_EQ(indices(*cone), expectedConeIndices());
+    EXPECT_EQ(cone->drawMode, kwDrawTriangles);
+    const std::vector<vertexN3V3> v = records<vertexN3V3>(*cone);
+    ASSERT_EQ(v.size(), 144u);
+    expectRecordsNear(v, 0, {
+        {1, 0, 1, -1.5f, 0, 3}, {1, 0, 1, -0.5f, 0, 2},
+        {1, 0, 1, 0.5f, 0, 1}, {1, 0, 1, 1.5f, 0, 0},
+        {1, 0.173648f, 0.984808f, -1.5f, 0.520945f, 2.95442f}, {1, 0.173648f, 0.984808f, -0.5f, 0.347296f, 1.96962f},
+        {1, 0.173648f, 0.984808f, 0.5f, 0.173648f, 0.984808f}, {1, 0.173648f, 0.984808f, 1.5f, 0, 0},
+        {1, 0.34202f, 0.939693f, -1.5f, 1.02606f, 2.81908f}, {1, 0.34202f, 0.939693f, -0.5f, 0.68404f, 1.87939f},
+        {1, 0.34202f, 0.939693f, 0.5f, 0.34202f, 0.939693f}, {1, 0.34202f, 0.939693f, 1.5f, 0, 0},
+    });
+    expectRecordsNear(v, 140, {
+        {1, -0.173648f, 0.984808f, -1.5f, -0.520944f, 2.95442f},
+        {1, -0.173648f, 0.984808f, -0.5f, -0.347296f, 1.96962f},
+        {1, -0.173648f, 0.984808f, 0.5f, -0.173648f, 0.984808f}, {1, -0.173648f, 0.984808f, 1.5f, 0, 0},
+    });
+    // Every vertex on its ring, at its sector's angle from +z toward +y.
+    const double ringX[4] = {-1.5, -0.5, 0.5, 1.5}, ringRadius[4] = {3, 2, 1, 0};
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        const std::size_t s = i / 4, h = i % 4;
+        EXPECT_EQ(v[i].x, ringX[h]) << i;
+        EXPECT_NEAR(std::hypot(v[i].y, v[i].z), ringRadius[h], 1e-6) << i;
+        EXPECT_NEAR(std::atan2(v[i].ny, v[i].nz), (s < 18 ? s : s - 36.0) * M_PI / 18, 1e-6) << i;
+    }
+    expectConeIndices(indices(*cone));
 }
 
 TEST(Cone, ExactRecordsOfASlantedCone) {
@@ -65,11 +71,15 @@ TEST(Cone, ExactRecordsOfASlantedCone) {
     EXPECT_EQ(v[3], (vertexN3V3{0.25f, 0.0f, 1.0f, 2.0f, 0.0f, 1.0f}));
     // Sector 1, ring 0: 10 degrees toward +y at radius 2.
     EXPECT_EQ(v[4], (vertexN3V3{0.25f, 0.173648193f, 0.98480773f, -2.0f, 0.347296387f, 1.96961546f}));
-    EXPECT_NEAR(v[4].y, 2.0 * std::sin(M_PI / 18), 1e-6);
+    // Rings 1 and 2 of sector 1: radii 5/3 and 4/3.
+    expectRecordsNear(v, 5, {
+        {0.25f, 0.173648f, 0.984808f, -0.666667f, 0.289414f, 1.64135f},
+        {0.25f, 0.173648f, 0.984808f, 0.666667f, 0.231531f, 1.31308f},
+    });
     // Ring 1 of a cone from radius 1 to 2: radius 1 + 1/3, rounded once.
     std::unique_ptr<kwCone> widening(new kwCone(1.0f, 2.0f, 3.0f));
     EXPECT_EQ(records<vertexN3V3>(*widening)[1], (vertexN3V3{-0.333333343f, 0.0f, 1.0f, -0.5f, 0.0f, 1.33333337f}));
-    EXPECT_EQ(indices(*cone), expectedConeIndices());
+    expectConeIndices(indices(*cone));
 }
 
 TEST(Cone, OpenWedgeBetweenLastAndFirstSector) {
@@ -113,9 +123,9 @@ TEST(Cone, NormalsAreLongerThanOneUnlessRadiiAreEqual) {
 TEST(Cylinder, SameArraysAsConeWithEqualRadiiAndUnitNormals) {
     std::unique_ptr<kwCone> cylinder(new kwCylinder(1.5f, 3.0f));
     std::unique_ptr<kwCone> cone(new kwCone(1.5f, 1.5f, 3.0f));
-    EXPECT_EQ(cylinder->drawMode, 4);
+    EXPECT_EQ(cylinder->drawMode, kwDrawTriangles);
     EXPECT_EQ(records<vertexN3V3>(*cylinder), records<vertexN3V3>(*cone));
-    EXPECT_EQ(indices(*cylinder), expectedConeIndices());
+    expectConeIndices(indices(*cylinder));
     for (const vertexN3V3& r : records<vertexN3V3>(*cylinder)) {
         EXPECT_EQ(r.nx, 0.0f);
         EXPECT_NEAR(length(normal(r)), 1.0, 1e-6);

@@ -35,7 +35,7 @@ int lineCount(const std::string& text) {
 void expectEmptyGrid(const kwParametric& surface) {
     EXPECT_EQ(surface.getVertexCount(), 0u);
     EXPECT_EQ(surface.getIndexCount(), 0u);
-    EXPECT_EQ(surface.drawMode, 3);
+    EXPECT_EQ(surface.drawMode, kwDrawLineStrip);
 }
 
 struct Call {
@@ -86,7 +86,7 @@ TEST(Parametric, DefaultGridExactly) {
 
     EXPECT_EQ(updateCapturing(*surface), "");
     EXPECT_EQ(surface->getVertexFormat(), kwVertexFormat::T2N3V3);
-    EXPECT_EQ(surface->drawMode, 4);
+    EXPECT_EQ(surface->drawMode, kwDrawTriangles);
     EXPECT_EQ(surface->boundaryDirty, 0);
     const std::vector<vertexT2N3V3> v = records<vertexT2N3V3>(*surface);
     const std::vector<unsigned short> idx = indices(*surface);
@@ -121,7 +121,7 @@ TEST(Parametric, TinySheetWholeArraysThroughTheBaseAndThroughOverrides) {
         for (const std::unique_ptr<kwParametric>& surface : built) {
             EXPECT_EQ(records<vertexT2N3V3>(*surface), tinySheet) << "start " << zero;
             EXPECT_EQ(indices(*surface), tinySheetIndices);
-            EXPECT_EQ(surface->drawMode, 4);
+            EXPECT_EQ(surface->drawMode, kwDrawTriangles);
         }
     }
 }
@@ -180,7 +180,7 @@ TEST(Parametric, ZeroWidthRangeGivesOneColumnAndFiniteTextureCoordinates) {
     const std::unique_ptr<kwParametric> surface = builtGrid({0.1f, 0.1f, 5.0f, 0.0f, 5.0f, 12.6f});
     EXPECT_EQ(surface->getVertexCount(), 127u);
     EXPECT_EQ(surface->getIndexCount(), 0u);
-    EXPECT_EQ(surface->drawMode, 4);
+    EXPECT_EQ(surface->drawMode, kwDrawTriangles);
     for (const vertexT2N3V3& r : records<vertexT2N3V3>(*surface)) {
         EXPECT_EQ(r.s, 0.0f);
         EXPECT_EQ(r.x, 5.0f);
@@ -221,18 +221,69 @@ public:
     bool changed = false;
 };
 
-TEST(Parametric, SetterCalledDuringTheRebuildChangesTheNextGrid) {
-    Scene scene(new SelfChangingSurface);
-    kwParametric& surface = *scene.surface;
-    surface.setStop(0.2f, 0.1f);
-    surface.update(nullptr);
-    EXPECT_EQ(surface.getVertexCount(), 6u);  // this grid: the values it started with
-    EXPECT_EQ(surface.boundaryDirty, 1);
-    EXPECT_EQ(scene.parent->boundaryDirty, 1);
-    surface.update(nullptr);
-    EXPECT_EQ(surface.getVertexCount(), 4u);  // the next: 1 by 1 cells
-    EXPECT_EQ(surface.boundaryDirty, 0);
-    EXPECT_EQ(scene.childUpdates, 2);
+// A child that, in the update its parent surface passes down, moves the
+// surface's stop once.
+class StopMovingChild : public kwNode {
+public:
+    explicit StopMovingChild(kwParametric* s) : surface(s) {}
+    void update(kwContext*) override {
+        if (!moved) surface->setStop(0.1f, 0.1f);
+        moved = true;
+    }
+    kwParametric* surface;
+    bool moved = false;
+};
+
+TEST(Parametric, SetterCalledDuringTheRebuildOrByAChildChangesTheNextGrid) {
+    for (const bool byChild : {false, true}) {
+        SCOPED_TRACE(byChild ? "by a child" : "by the surface");
+        Scene scene(byChild ? new kwParametric : new SelfChangingSurface);
+        kwParametric& surface = *scene.surface;
+        if (byChild) surface.addChild(new StopMovingChild(&surface));
+        surface.setStop(0.2f, 0.1f);
+        surface.update(nullptr);
+        EXPECT_EQ(surface.getVertexCount(), 6u);  // this grid: the values it started with
+        EXPECT_EQ(surface.boundaryDirty, 1);
+        EXPECT_EQ(scene.parent->boundaryDirty, 1);
+        surface.update(nullptr);
+        EXPECT_EQ(surface.getVertexCount(), 4u);  // the next: 1 by 1 cells
+        EXPECT_EQ(surface.boundaryDirty, 0);
+        EXPECT_EQ(scene.childUpdates, 2);
+    }
+}
+
+// A surface that notes the flag at every vertex and can start one update of
+// its own from inside the rebuild.
+class FlagWatchingSurface : public kwParametric {
+public:
+    kwVec3 getVertex(float u, float v) override {
+        flags.push_back(boundaryDirty);
+        if (nest) {
+            nest = false;
+            update(nullptr);
+        }
+        return kwParametric::getVertex(u, v);
+    }
+    std::vector<int> flags;
+    bool nest = false;
+};
+
+TEST(Parametric, FlagStaysSetWhileTheSurfaceIsAsked) {
+    const std::unique_ptr<FlagWatchingSurface> surface = builtGrid<FlagWatchingSurface>({0.1f, 0.1f, 0, 0, 0.1f, 0.1f});
+    EXPECT_EQ(surface->flags, (std::vector<int>{1, 1, 1, 1}));
+    EXPECT_EQ(surface->boundaryDirty, 0);
+    // An update started from inside the rebuild builds as well: the nested
+    // grid's four vertices, then the rest of the outer one's.
+    surface->flags.clear();
+    surface->nest = true;
+    const unsigned version = surface->getArrayVersion();
+    surface->setStop(0.1f, 0.2f);
+    surface->update(nullptr);
+    EXPECT_EQ(surface->getArrayVersion(), version + 2);
+    EXPECT_EQ(surface->flags.size(), 12u);
+    EXPECT_EQ(std::vector<int>(surface->flags.begin(), surface->flags.begin() + 7), std::vector<int>(7, 1));
+    EXPECT_EQ(surface->getVertexCount(), 6u);
+    EXPECT_EQ(surface->boundaryDirty, 0);
 }
 
 class ThrowingSurface : public kwParametric {

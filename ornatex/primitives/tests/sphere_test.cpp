@@ -27,20 +27,42 @@ TEST(Sphere, FirstLeafAndItsMirrorImageExactly) {
         {0.0f, -0.195090309f, 0.980785251f, 0.0f, -0.390180618f, 1.9615705f},
     };
     EXPECT_EQ(std::vector<vertexN3V3>(v.begin(), v.begin() + 6), firstLeaf);
+    // The second leaf (the middle triangle of the first corner's corner),
+    // the first leaf of face 2 (its corner at (1, 0, 0)) and the last leaf
+    // of face 4 (its corner at (0, 1, 0)), worked out independently.
+    expectRecordsNear(v, 6, {
+        {0, 0.19509f, 0.980785f, 0, 0.390181f, 1.96157f}, {0.19509f, 0, 0.980785f, 0.390181f, 0, 1.96157f},
+        {0.198757f, 0.198757f, 0.959683f, 0.397514f, 0.397514f, 1.91937f},
+        {0.19509f, 0, 0.980785f, 0.390181f, 0, 1.96157f},
+        {0, -0.19509f, 0.980785f, 0, -0.390181f, 1.96157f},
+        {0.198757f, -0.198757f, 0.959683f, 0.397514f, -0.397514f, 1.91937f},
+    });
+    expectRecordsNear(v, 384, {
+        {1, 0, 0, 2, 0, 0}, {0.980785f, 0, -0.19509f, 1.96157f, 0, -0.390181f},
+        {0.980785f, 0.19509f, 0, 1.96157f, 0.390181f, 0}, {0.980785f, 0, -0.19509f, 1.96157f, 0, -0.390181f},
+        {1, 0, 0, 2, 0, 0}, {0.980785f, -0.19509f, 0, 1.96157f, -0.390181f, 0},
+    });
+    expectRecordsNear(v, 1530, {
+        {-0.19509f, 0.980785f, 0, -0.390181f, 1.96157f, 0}, {0, 0.980785f, 0.19509f, 0, 1.96157f, 0.390181f},
+        {0, 1, 0, 0, 2, 0}, {0, -0.980785f, 0.19509f, 0, -1.96157f, 0.390181f},
+        {-0.19509f, -0.980785f, 0, -0.390181f, -1.96157f, 0}, {0, -1, 0, 0, -2, 0},
+    });
 }
 
 TEST(Sphere, UnitNormalsAndPositionsScaledByRadius) {
-    std::unique_ptr<kwSphere> sphere(new kwSphere(3.0f));
+    std::unique_ptr<kwSphere> sphere(new kwSphere(4.0f));
     EXPECT_EQ(sphere->getVertexFormat(), kwVertexFormat::N3V3);
-    EXPECT_EQ(sphere->drawMode, 4);
+    EXPECT_EQ(sphere->drawMode, kwDrawTriangles);
     EXPECT_EQ(sphere->getIndexData(), nullptr);
-    EXPECT_EQ(sphere->radius, 3.0f);
+    EXPECT_EQ(sphere->radius, 4.0f);
     const std::vector<vertexN3V3> v = records<vertexN3V3>(*sphere);
     ASSERT_EQ(v.size(), 1536u);
-    EXPECT_EQ(v[0], (vertexN3V3{0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 3.0f}));
+    EXPECT_EQ(v[0], (vertexN3V3{0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 4.0f}));
+    // A power of two scales without rounding: every position is exactly four
+    // times its normal.
     for (const vertexN3V3& r : v) {
         EXPECT_NEAR(length(normal(r)), 1.0, 1e-6);
-        EXPECT_EQ(r, (vertexN3V3{r.nx, r.ny, r.nz, r.nx * 3.0f, r.ny * 3.0f, r.nz * 3.0f}));
+        EXPECT_EQ(r, (vertexN3V3{r.nx, r.ny, r.nz, 4 * r.nx, 4 * r.ny, 4 * r.nz}));
     }
 }
 

@@ -3,7 +3,8 @@
 
 #include <cmath>
 
-namespace ornatex_rim {
+namespace ornatex {
+namespace detail {
 
 // One coordinate of a rim point: centre + radius × cos or sin of the angle,
 // computed in double precision and rounded to single.
@@ -32,4 +33,5 @@ inline const RimTrig& rimTrig() {
     return table;
 }
 
-}  // namespace ornatex_rim
+}  // namespace detail
+}  // namespace ornatex

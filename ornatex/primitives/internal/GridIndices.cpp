@@ -1,6 +1,7 @@
 #include "GridIndices.h"
 
-namespace ornatex_grid {
+namespace ornatex {
+namespace detail {
 
 void writeGridIndices(unsigned short* out, std::uint32_t columns, std::uint32_t rows, FirstStep first) {
     if (columns < 2 || rows < 2) return;
@@ -26,4 +27,5 @@ void writeGridIndices(unsigned short* out, std::uint32_t columns, std::uint32_t 
     }
 }
 
-}  // namespace ornatex_grid
+}  // namespace detail
+}  // namespace ornatex

@@ -7,7 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace ornatex_grid {
+namespace ornatex {
+namespace detail {
 
 // Which neighbour of a cell's first corner comes second in its first
 // triangle; that decides the side from which both triangles of every cell
@@ -27,4 +28,5 @@ constexpr std::uint64_t gridIndexCount(std::uint32_t columns, std::uint32_t rows
 // way. Each index is stored modulo 65536.
 void writeGridIndices(unsigned short* out, std::uint32_t columns, std::uint32_t rows, FirstStep first);
 
-}  // namespace ornatex_grid
+}  // namespace detail
+}  // namespace ornatex

@@ -1,0 +1,72 @@
+#include "TgaSwizzle.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace ornatex {
+namespace detail {
+
+namespace {
+
+// Bytes 0 and 2 of a 4-byte pixel exchanged, as one 32-bit word.
+inline void swizzle4(const unsigned char* from, unsigned char* to) {
+    std::uint32_t p;
+    std::memcpy(&p, from, 4);
+    p = (p & 0xff00ff00u) | ((p & 0xffu) << 16) | ((p >> 16) & 0xffu);
+    std::memcpy(to, &p, 4);
+}
+
+// Bytes 0 and 2 of a 3-byte pixel exchanged; `from` may be `to`.
+inline void swizzle3(const unsigned char* from, unsigned char* to) {
+    const unsigned char blue = from[0], green = from[1], red = from[2];
+    to[0] = red;
+    to[1] = green;
+    to[2] = blue;
+}
+
+template <unsigned bytes, void (*swizzle)(const unsigned char*, unsigned char*)>
+void plainPixels(const unsigned char* from, unsigned char* to, std::size_t count, bool mirror) {
+    if (mirror) {
+        for (std::size_t i = 0; i < count; ++i) swizzle(from + bytes * i, to + bytes * (count - 1 - i));
+    } else {
+        for (std::size_t i = 0; i < count; ++i) swizzle(from + bytes * i, to + bytes * i);
+    }
+}
+
+}  // namespace
+
+bool swizzlePathAvailable(SwizzlePath path) {
+    switch (path) {
+        case SwizzlePath::plain: return true;
+        case SwizzlePath::sse2: return sse2SwizzleAvailable();
+        case SwizzlePath::ssse3: return ssse3SwizzleAvailable();
+    }
+    return false;
+}
+
+SwizzlePath fastestSwizzlePath() {
+    if (ssse3SwizzleAvailable()) return SwizzlePath::ssse3;
+    if (sse2SwizzleAvailable()) return SwizzlePath::sse2;
+    return SwizzlePath::plain;
+}
+
+void swizzleRow(SwizzlePath path, const unsigned char* from, unsigned char* to, std::size_t count,
+                unsigned bytesPerPixel, bool mirror) {
+    std::size_t done = 0;
+    if (path == SwizzlePath::ssse3)
+        done = swizzleBlocksSsse3(from, to, count, bytesPerPixel, mirror);
+    else if (path == SwizzlePath::sse2)
+        done = swizzleBlocksSse2(from, to, count, bytesPerPixel, mirror);
+    // The pixels left over: from pixel `done` on, landing in the first
+    // count - done places when mirrored.
+    const std::size_t offset = bytesPerPixel * done;
+    from += offset;
+    if (!mirror) to += offset;
+    if (bytesPerPixel == 4)
+        plainPixels<4, swizzle4>(from, to, count - done, mirror);
+    else
+        plainPixels<3, swizzle3>(from, to, count - done, mirror);
+}
+
+}  // namespace detail
+}  // namespace ornatex
