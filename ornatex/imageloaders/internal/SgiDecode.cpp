@@ -31,10 +31,10 @@ Outcome refuseSgiChannels(const SgiHeader& h) {
                   h.channels);
 }
 
-Outcome checkSgi(std::size_t size, const SgiHeader& h, std::uint64_t maxPixels) {
+Outcome checkSgi(std::size_t size, const SgiHeader& h, std::uint64_t maxPixels, bool anyChannelCount) {
     const std::uint64_t pixels = std::uint64_t(h.width) * h.height;
     if (h.storage == 0) {
-        if (h.channels != 3 && h.channels != 4) return refuseSgiChannels(h);
+        if (!anyChannelCount && h.channels != 3 && h.channels != 4) return refuseSgiChannels(h);
         const std::uint64_t needed = headerSize + pixels * h.channels * h.bytesPerChannel;
         if (needed > size)
             return refuse(RefusalKind::printed, Refusal::truncated, "%zu bytes, the verbatim planes need %llu", size,
@@ -133,8 +133,8 @@ Outcome decodeScanlines(const unsigned char* data, std::size_t size, const SgiHe
 }  // namespace
 
 Outcome decodeSgi(const unsigned char* data, std::size_t size, const SgiHeader& h, std::uint64_t maxPixels,
-                  ByteBlock& out) {
-    Outcome outcome = checkSgi(size, h, maxPixels);
+                  ByteBlock& out, bool anyChannelCount) {
+    Outcome outcome = checkSgi(size, h, maxPixels, anyChannelCount);
     if (!outcome.ok()) return outcome;
     if (!out.allocate(std::uint64_t(h.width) * h.height * h.channels, true))
         return refuse(RefusalKind::noMemory, Refusal::noMemory, "no memory for the decoded image");

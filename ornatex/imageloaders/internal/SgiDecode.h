@@ -33,15 +33,18 @@ Outcome readSgiHeader(const unsigned char* data, std::size_t size, SgiHeader& he
 Outcome refuseSgiChannels(const SgiHeader& header);
 
 // The checks made before the output block is allocated: verbatim files must
-// have 3 or 4 channels (others are refused quietly) and hold their planes,
-// run-length encoded files their start table; width x height must be at
-// most maxPixels and the output at most 4 x maxPixels bytes.
-Outcome checkSgi(std::size_t size, const SgiHeader& header, std::uint64_t maxPixels);
+// have 3 or 4 channels (others are refused quietly; any count when
+// `anyChannelCount`) and hold their planes, run-length encoded files their
+// start table; width x height must be at most maxPixels and the output at
+// most 4 x maxPixels bytes.
+Outcome checkSgi(std::size_t size, const SgiHeader& header, std::uint64_t maxPixels, bool anyChannelCount = false);
 
 // Runs checkSgi, then decodes into `out` (width x height x channels bytes;
-// run-length encoded files of any channel count). Scanline runs past the
-// width are cut at the width; pixels no scanline reaches are 0.
+// run-length encoded files of any channel count, verbatim ones too when
+// `anyChannelCount`). Scanline runs past the width are cut at the width;
+// pixels no scanline reaches are 0. The loaders and decodeSGI never pass
+// `anyChannelCount`; the tool's import step does, for grey SGI files.
 Outcome decodeSgi(const unsigned char* data, std::size_t size, const SgiHeader& header, std::uint64_t maxPixels,
-                  ByteBlock& out);
+                  ByteBlock& out, bool anyChannelCount = false);
 
 }  // namespace ornatex
