@@ -118,6 +118,16 @@ ImportedImage readWithStb(const unsigned char* data, std::size_t size, std::uint
     if (!samples) return importRefusal(via, std::string("cannot decode: ") + stbi_failure_reason());
     if (channels < 1 || channels > 4) return importRefusal(via, "unexpected channel count " + std::to_string(channels));
 
+    // stb_image hands over every GIF as RGBA; one without transparency is RGB.
+    if (startsWith(data, size, "GIF8") && channels == 4) {
+        bool opaque = true;
+        const std::size_t count = std::size_t(width) * height;
+        for (std::size_t i = 0; i < count && opaque; ++i) opaque = samples.get()[4 * i + 3] == 255;
+        if (opaque) {
+            for (std::size_t i = 0; i < count; ++i) std::memmove(samples.get() + 3 * i, samples.get() + 4 * i, 3);
+            channels = 3;
+        }
+    }
     ImportedImage result;
     result.via = via;
     result.width = width;
