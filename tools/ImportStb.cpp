@@ -5,12 +5,15 @@
 // and brought to 8 by the shared rule (stb_image's own 8-bit path truncates).
 // For TGA it ignores the right-to-left bit of the image descriptor, which is
 // applied here, and it would deliver uninitialised memory for a file cut
-// short, which is refused here first by walking the file's own layout.
+// short, which is refused here first by walking the file's own layout, and
+// for a PNG index beyond a short palette, which is padded here first.
 #include "ImportReaders.h"
 #include "PixelConvert.h"
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
@@ -81,6 +84,36 @@ std::string tgaDataProblem(const unsigned char* d, std::size_t size) {
     return std::string();
 }
 
+std::uint32_t be32(const unsigned char* p) {
+    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+}
+
+// stb_image reads a PNG palette index beyond the PLTE chunk's entries from
+// uninitialised memory. For an indexed PNG whose palette is short, a copy
+// with the palette padded to 256 black entries is decoded instead (black is
+// what libpng's palette holds there); stb_image does not check chunk CRCs.
+// Returns false when the bytes need no copy.
+bool padShortPalette(const unsigned char* d, std::size_t size, std::vector<unsigned char>& copy) {
+    if (!startsWith(d, size, "\x89PNG\r\n\x1a\n") || size < 33 || d[25] != 3) return false;
+    for (std::size_t at = 8; at + 12 <= size;) {
+        const std::uint32_t length = be32(d + at);
+        if (length > size - at - 12) return false;
+        if (std::memcmp(d + at + 4, "PLTE", 4) == 0) {
+            if (length >= 768 || length % 3) return false;
+            copy.assign(d, d + at);
+            const unsigned char full[4] = {0, 0, 3, 0};  // 768 bytes
+            copy.insert(copy.end(), full, full + 4);
+            copy.insert(copy.end(), d + at + 4, d + at + 8 + length);
+            copy.resize(copy.size() + 768 - length, 0);
+            copy.insert(copy.end(), d + at + 8 + length, d + size);  // CRC and the rest
+            return true;
+        }
+        if (std::memcmp(d + at + 4, "IDAT", 4) == 0) return false;
+        at += 12 + std::size_t(length);
+    }
+    return false;
+}
+
 struct StbFree {
     void operator()(void* p) const { stbi_image_free(p); }
 };
@@ -89,6 +122,11 @@ struct StbFree {
 
 ImportedImage readWithStb(const unsigned char* data, std::size_t size, std::uint64_t maxPixels) {
     const char* const via = "stb_image";
+    std::vector<unsigned char> padded;
+    if (padShortPalette(data, size, padded)) {
+        data = padded.data();
+        size = padded.size();
+    }
     if (size > 0x7fffffff) return importRefusal(via, "file larger than 2 GiB");
     const int length = int(size);
     int width = 0, height = 0, channels = 0;
