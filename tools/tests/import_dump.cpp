@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
         }
         std::printf("%s %d %d %d\n", image.via.c_str(), image.width, image.height, image.channels);
         const std::size_t rowBytes = std::size_t(image.width) * image.channels;
-        for (int y = image.height - 1; y >= 0; --y)
+        for (int y = image.height - 1; y >= 0 && rowBytes > 0; --y)
             std::fwrite(image.pixels.data() + std::size_t(y) * rowBytes, 1, rowBytes, stdout);
     }
     return 0;
