@@ -206,9 +206,15 @@ TEST(ImportSgi, GreyFilesThroughTheLibrarysCore) {
 }
 
 TEST(ImportTiff, VariantsTheLoadersRefuse) {
-    if (!tool::importHasLibtiff()) GTEST_SKIP() << "built without libtiff";
     // RGB, little-endian, 2 x 1.
     tool::ImportedImage image = import(tiff(false, {1, 2, 3, 4, 5, 6}, stripEntries(2, 1, {8, 8, 8}, 2, 6)));
+    if (!tool::importHasLibtiff()) {
+        // Windows builds: our decoder's reason and what is missing, one line.
+        EXPECT_FALSE(image.ok());
+        EXPECT_NE(image.error.find("needs libtiff, which this build does not have"), std::string::npos) << image.error;
+        EXPECT_EQ(image.error.find('\n'), std::string::npos);
+        return;
+    }
     ASSERT_TRUE(image.ok()) << image.error;
     EXPECT_EQ(image.via, "libtiff");
     EXPECT_EQ(image.pixels, (Bytes{1, 2, 3, 4, 5, 6}));
@@ -265,12 +271,12 @@ TEST(ImportTiff, OrientationIsApplied) {
 TEST(ImportLimits, PixelLimitAppliesToEveryReader) {
     // 3 x 2 = 6 pixels against a limit of 5: refused before allocation,
     // whichever reader the file goes to.
-    const Bytes files[] = {
-        cat(tgaHeader(2, 3, 2, 24, 0), Bytes(18, 0)),                            // our decoder
-        cat(tgaHeader(11, 3, 2, 8, 0), {0x85, 9}),                               // stb_image
-        cat(sgiHeader(0, 3, 2, 1), Bytes(6, 0)),                                 // the SGI core
-        tiff(false, Bytes(18, 0), stripEntries(3, 2, {8, 8, 8}, 2, 18)),         // libtiff
+    std::vector<Bytes> files = {
+        cat(tgaHeader(2, 3, 2, 24, 0), Bytes(18, 0)),  // our decoder
+        cat(tgaHeader(11, 3, 2, 8, 0), {0x85, 9}),     // stb_image
+        cat(sgiHeader(0, 3, 2, 1), Bytes(6, 0)),       // the SGI core
     };
+    if (tool::importHasLibtiff()) files.push_back(tiff(false, Bytes(18, 0), stripEntries(3, 2, {8, 8, 8}, 2, 18)));
     for (const Bytes& file : files) {
         EXPECT_TRUE(import(file).ok());
         const tool::ImportedImage image = import(file, 5);
