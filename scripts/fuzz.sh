@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Long fuzzing run of one libFuzzer harness: a decoder (tga, tiff, sgi: the
 # bytes go straight to decodeTGA, decodeTIFF or decodeSGI) or the file
-# wrappers (loaders: the three loaders on an in-memory file).
-# Usage: scripts/fuzz.sh <tga|tiff|sgi|loaders> <seconds> [build-dir]
+# wrappers (loaders: the three loaders on an in-memory file), or differential
+# (the decoders against libtiff and stb_image, starting from all seeds).
+# Usage: scripts/fuzz.sh <tga|tiff|sgi|loaders|differential> <seconds> [build-dir]
 #   Builds the harness with the fuzz preset (clang, libFuzzer, ASan, UBSan)
 #   into build-dir (default build/fuzz), fuzzes for the given time starting
 #   from the committed seeds in fuzz/corpus/<loader>/, and keeps what it
@@ -12,9 +13,9 @@
 #   The loaders' own messages (standard output) are discarded.
 set -euo pipefail
 
-loader=${1:?usage: $0 <tga|tiff|sgi|loaders> <seconds> [build-dir]}
-seconds=${2:?usage: $0 <tga|tiff|sgi|loaders> <seconds> [build-dir]}
-case "$loader" in tga|tiff|sgi|loaders) ;; *) echo "unknown harness: $loader" >&2; exit 2 ;; esac
+loader=${1:?usage: $0 <tga|tiff|sgi|loaders|differential> <seconds> [build-dir]}
+seconds=${2:?usage: $0 <tga|tiff|sgi|loaders|differential> <seconds> [build-dir]}
+case "$loader" in tga|tiff|sgi|loaders|differential) ;; *) echo "unknown harness: $loader" >&2; exit 2 ;; esac
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${3:-$root/build/fuzz}
@@ -24,7 +25,7 @@ cmake --build "$build" --target "fuzz_$loader"
 work=$build/fuzz-work/$loader
 artifacts=$build/fuzz-artifacts/$loader
 mkdir -p "$work" "$artifacts"
-if [ "$loader" = loaders ]; then
+if [ "$loader" = loaders ] || [ "$loader" = differential ]; then
   seeds=("$root/fuzz/corpus/tga" "$root/fuzz/corpus/tiff" "$root/fuzz/corpus/sgi")
 else
   seeds=("$root/fuzz/corpus/$loader")

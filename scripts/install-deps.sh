@@ -8,14 +8,16 @@
 set -euo pipefail
 
 # The Mesa drivers are what velkin renders with, in a window or offscreen.
-build_pkgs=(cmake ninja-build g++ pkg-config libsdl2-dev libgl-dev libegl-dev
+# libtiff-dev: the tool's import step reads TIFF variants through it.
+build_pkgs=(cmake ninja-build g++ pkg-config libsdl2-dev libgl-dev libegl-dev libtiff-dev
             libpng-dev libstb-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
             libgl1-mesa-dri libglx-mesa0 libegl-mesa0)
 # Peers for benchmarks and interoperability, the end-to-end test under Xvfb,
 # clang with its sanitizer and fuzzer runtimes, bash-completion (the tool's
 # completion is tested through its helpers), and for the Debian packages
-# dpkg-dev and debhelper (dpkg-buildpackage) and lintian.
-test_pkgs=(libtiff-dev libtiff-tools imagemagick xvfb xdotool bash-completion dpkg-dev debhelper lintian
+# dpkg-dev and debhelper (dpkg-buildpackage) and lintian; Pillow, the
+# reference the import step's pixels are compared with.
+test_pkgs=(libtiff-tools python3-pil imagemagick xvfb xdotool bash-completion dpkg-dev debhelper lintian
            clang libclang-rt-14-dev)
 
 # The other platforms: mingw-w64 cross compilers for Windows x64 and x86,

@@ -12,6 +12,7 @@
 #include "Commands.h"
 #include "ConsoleIo.h"
 #include "FileReport.h"
+#include "ImageImport.h"
 #include "OptionParser.h"
 #include "ProgressBar.h"
 #include "ReportFormat.h"
@@ -120,7 +121,12 @@ std::vector<Work> collect(const std::vector<std::string>& operands) {
 
 FileReport examineWork(const Work& w, std::FILE* trace) {
     if (!w.readError.empty()) return unreadable(w.path, w.readError);
-    if (w.candidate || (w.regular && isImageCandidate(w.path))) return examineFile(w.path, trace);
+    if (w.candidate || (w.regular && isImageCandidate(w.path))) {
+        FileReport report = examineFile(w.path, trace);
+        // Only refused files are read a second time, by the import step.
+        if (report.image && !report.ok && !report.unreadable) report.convertible = importFile(w.path).ok();
+        return report;
+    }
     std::error_code ec;
     const auto size = w.regular ? fs::file_size(pathFromUtf8(w.path), ec) : 0;
     return notAnImage(w.path, ec ? 0 : size);
@@ -155,13 +161,13 @@ std::vector<FileReport> examineAll(const std::vector<Work>& work, unsigned jobs,
 // The refusals are counted by code, most frequent first; each file's own
 // reason is on its line on standard error.
 void printSummary(const std::vector<FileReport>& reports, double seconds) {
-    std::size_t loaded = 0, refused = 0, notImages = 0, notRead = 0;
+    std::size_t loaded = 0, refused = 0, notImages = 0, notRead = 0, convertible = 0;
     std::map<ornatex::Refusal, std::size_t> codes;
     for (const FileReport& r : reports) {
         if (r.unreadable) ++notRead;
         else if (!r.image) ++notImages;
         else if (r.ok) ++loaded;
-        else ++refused, ++codes[r.code];
+        else ++refused, ++codes[r.code], convertible += r.convertible;
     }
     std::vector<std::pair<ornatex::Refusal, std::size_t>> byCount(codes.begin(), codes.end());
     std::stable_sort(byCount.begin(), byCount.end(),
@@ -174,6 +180,10 @@ void printSummary(const std::vector<FileReport>& reports, double seconds) {
                     ornatex::refusalText(code.first));
     std::printf("  not an image  %8zu\n", notImages);
     std::printf("  cannot read   %8zu\n", notRead);
+    if (convertible)
+        std::printf("%zu of the %zu refused %s can be converted to a format the loaders take:\n"
+                    "  ornatex convert -f tga -o DIR FILE...\n",
+                    convertible, refused, refused == 1 ? "file" : "files");
 }
 
 }  // namespace

@@ -109,6 +109,11 @@ FileReport examineFile(const std::string& path, std::FILE* trace, ornatex::Image
     return report;
 }
 
+std::string readFileBytes(const std::string& path, std::vector<unsigned char>& bytes) {
+    bool unreadable = false;
+    return readFile(path, bytes, unreadable);
+}
+
 FileReport notAnImage(const std::string& path, std::uint64_t fileSize) {
     FileReport report;
     report.path = path;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include <ornatex/decode.h>
 
@@ -20,6 +21,7 @@ struct FileReport {
     ornatex::ImageInfo info;    // the header, as far as it could be read
     std::uint64_t fileSize = 0;
     int decodedChannels = 0;    // 3 or 4 when ok
+    bool convertible = false;   // refused, but `convert` can read it (set by check only)
 };
 
 // Reads the file (standard input for "-") and decodes it with the library's
@@ -27,6 +29,10 @@ struct FileReport {
 // warnings, the SGI dump) is written to it as the loaders print it. The
 // decoded image is moved into `keep` when that is given.
 FileReport examineFile(const std::string& path, std::FILE* trace, ornatex::Image* keep = nullptr);
+
+// Reads a whole file (standard input for "-") into `bytes`; returns an
+// empty string, or why it could not ("cannot read: REASON", "is a folder").
+std::string readFileBytes(const std::string& path, std::vector<unsigned char>& bytes);
 
 // A report for a file that is not an image.
 FileReport notAnImage(const std::string& path, std::uint64_t fileSize);

@@ -76,6 +76,7 @@ nlohmann::ordered_json reportObject(const FileReport& r) {
     o["ok"] = r.ok;
     o["error"] = r.ok ? json(nullptr) : json(r.error);
     o["code"] = r.ok ? json(nullptr) : json(ornatex::refusalName(r.code));
+    o["convertible"] = r.convertible;
     o["format"] = known ? json(info.format) : json(nullptr);
     o["width"] = field(info.width);
     o["height"] = field(info.height);

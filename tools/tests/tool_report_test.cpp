@@ -237,6 +237,13 @@ TEST(ToolCheck, MixedTreeIsCountedAndRefusalsFailTheRun) {
                          "           3  unsupported   a kind of image the loaders do not decode\n"),
               std::string::npos)
         << r.out;
+    // The run-length and 16-bit TGA go through the import step's stb_image,
+    // the Deflate TIFF through libtiff where the build has it.
+    EXPECT_NE(r.out.find(std::string(ORNATEX_TOOL_HAS_LIBTIFF ? "3" : "2") +
+                         " of the 3 refused files can be converted to a format the loaders take:\n"
+                         "  ornatex convert -f tga -o DIR FILE...\n"),
+              std::string::npos)
+        << r.out;
 
     // Only files that load: exit 0; a file named explicitly is decoded even
     // without an image extension.
@@ -268,6 +275,10 @@ TEST(ToolCheck, JsonReportHasTheSameObjectsAsInfoAndAgreesWithTheSummary) {
         EXPECT_EQ(byName["rle.tga"]["error"], RLE_TGA_REASON);
         EXPECT_EQ(byName["rle.tga"]["code"], "unsupported");
         EXPECT_TRUE(byName["plane.tga"]["code"].is_null());
+        EXPECT_EQ(byName["rle.tga"]["convertible"], true);
+        EXPECT_EQ(byName["sixteen.tga"]["convertible"], true);
+        EXPECT_EQ(byName["deflate.tiff"]["convertible"], bool(ORNATEX_TOOL_HAS_LIBTIFF));
+        for (const char* other : {"plane.tga", "notes.txt"}) EXPECT_EQ(byName[other]["convertible"], false) << other;
         EXPECT_EQ(byName["deflate.tiff"]["format"], "TIFF");
         for (const char* other : {"notes.txt", "data.bin", "tga-without-extension"}) {
             EXPECT_EQ(byName[other]["image"], false) << other;

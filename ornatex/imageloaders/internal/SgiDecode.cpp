@@ -35,13 +35,15 @@ Outcome checkSgiChannels(const SgiHeader& h) {
                   "channel count %u, only 3 (RGB) and 4 (RGBA) are decoded", h.channels);
 }
 
-Outcome checkSgi(const unsigned char* data, std::size_t size, std::uint64_t maxPixels, SgiHeader& h) {
+Outcome checkSgi(const unsigned char* data, std::size_t size, std::uint64_t maxPixels, SgiHeader& h,
+                 bool anyChannelCount) {
     const Outcome header = readSgiHeader(data, size, h);
     if (!header.ok()) return header;
     const std::uint64_t pixels = std::uint64_t(h.width) * h.height;
     if (h.storage == 0) {
-        // Verbatim planes of other channel counts are not read at all.
-        const Outcome channels = checkSgiChannels(h);
+        // Verbatim planes of other channel counts are not read at all
+        // (unless the caller reads any count).
+        const Outcome channels = anyChannelCount ? Outcome() : checkSgiChannels(h);
         if (!channels.ok()) return channels;
         const std::uint64_t needed = headerSize + pixels * h.channels * h.bytesPerChannel;
         if (needed > size)
@@ -141,8 +143,8 @@ Outcome decodeScanlines(const unsigned char* data, std::size_t size, const SgiHe
 }  // namespace
 
 Outcome decodeSgi(const unsigned char* data, std::size_t size, std::uint64_t maxPixels, TextSink& trace, SgiHeader& h,
-                  ByteBlock& out) {
-    Outcome outcome = checkSgi(data, size, maxPixels, h);
+                  ByteBlock& out, bool anyChannelCount) {
+    Outcome outcome = checkSgi(data, size, maxPixels, h, anyChannelCount);
     if (!outcome.ok()) return outcome;
     if (!out.allocate(std::uint64_t(h.width) * h.height * h.channels, true))
         return refuse(Check::noMemory, 0, Refusal::noMemory, "no memory for the decoded image");
@@ -154,7 +156,7 @@ Outcome decodeSgi(const unsigned char* data, std::size_t size, std::uint64_t max
     if (!outcome.ok()) return outcome;
     if (trace.enabled()) writeSgiDump(out.data(), out.size(), sgiDumpLines(std::uint64_t(h.width) * h.height), trace);
     // Run-length files of other channel counts are decoded and dumped first.
-    return checkSgiChannels(h);
+    return anyChannelCount ? outcome : checkSgiChannels(h);
 }
 
 }  // namespace ornatex

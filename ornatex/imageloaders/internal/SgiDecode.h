@@ -37,15 +37,18 @@ Outcome checkSgiChannels(const SgiHeader& header);
 // files must have channels checkSgiChannels takes and hold their planes,
 // run-length encoded files their start table (their channel count is
 // checked after they are decoded); width x height must be at most maxPixels
-// and the output at most 4 x maxPixels bytes.
-Outcome checkSgi(const unsigned char* data, std::size_t size, std::uint64_t maxPixels, SgiHeader& header);
+// and the output at most 4 x maxPixels bytes. `anyChannelCount` lifts the
+// channel check: the loaders and decodeSGI never pass it; the tool's import
+// step does, for grey SGI files.
+Outcome checkSgi(const unsigned char* data, std::size_t size, std::uint64_t maxPixels, SgiHeader& header,
+                 bool anyChannelCount = false);
 
 // The run shared by decodeSGI and ImageLoaderRGBA: checkSgi, the planes
 // decoded into `out` (width x height x channels bytes; run-length files of
 // any channel count), the dump of a run-length file's pixels to `trace`,
-// then the channel check. Scanline runs past the width are cut at the
-// width; pixels no scanline reaches are 0.
+// then the channel check (skipped with `anyChannelCount`). Scanline runs
+// past the width are cut at the width; pixels no scanline reaches are 0.
 Outcome decodeSgi(const unsigned char* data, std::size_t size, std::uint64_t maxPixels, TextSink& trace,
-                  SgiHeader& header, ByteBlock& out);
+                  SgiHeader& header, ByteBlock& out, bool anyChannelCount = false);
 
 }  // namespace ornatex

@@ -1,0 +1,299 @@
+// The import step in-process: the sample conversions, the fixes over
+// stb_image's TGA reading, the SGI core's grey files, libtiff's variants,
+// the pixel limit, and one-line refusals. Files are built here byte by byte.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ImageImport.h"
+#include "PixelConvert.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+tool::ImportedImage import(const Bytes& b, std::uint64_t maxPixels = std::uint64_t(1) << 28) {
+    tool::ImportOptions options;
+    options.limits.maxPixels = maxPixels;
+    return tool::importImage(b.data(), b.size(), options);
+}
+
+// An 18-byte TGA header with the given image type, size, depth and descriptor.
+Bytes tgaHeader(unsigned type, unsigned width, unsigned height, unsigned depth, unsigned descriptor) {
+    return {0, 0, static_cast<unsigned char>(type), 0, 0, 0, 0, 0, 0, 0, 0, 0,
+            static_cast<unsigned char>(width), 0, static_cast<unsigned char>(height), 0,
+            static_cast<unsigned char>(depth), static_cast<unsigned char>(descriptor)};
+}
+
+Bytes cat(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// A minimal TIFF: one IFD of SHORT or LONG entries, the pixel bytes at
+// offset 8 (StripOffsets points there), little- or big-endian.
+struct Entry {
+    std::uint16_t tag, type;
+    std::vector<std::uint32_t> values;
+};
+
+Bytes tiff(bool bigEndian, const Bytes& pixels, std::vector<Entry> entries) {
+    Bytes out;
+    auto put = [&](Bytes& to, std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) to.push_back(static_cast<unsigned char>(v >> 8 * (bigEndian ? bytes - 1 - i : i)));
+    };
+    out = bigEndian ? Bytes{'M', 'M', 0, 42} : Bytes{'I', 'I', 42, 0};
+    const std::uint32_t ifd = 8 + std::uint32_t(pixels.size());
+    put(out, ifd, 4);
+    out.insert(out.end(), pixels.begin(), pixels.end());
+    Bytes extra;  // values longer than 4 bytes, after the IFD
+    const std::uint32_t extraAt = ifd + 2 + 12 * std::uint32_t(entries.size()) + 4;
+    put(out, std::uint32_t(entries.size()), 2);
+    for (const Entry& e : entries) {
+        const int size = e.type == 3 ? 2 : 4;
+        put(out, e.tag, 2);
+        put(out, e.type, 2);
+        put(out, std::uint32_t(e.values.size()), 4);
+        Bytes field;
+        for (std::uint32_t v : e.values) put(field, v, size);
+        if (field.size() <= 4) {
+            field.resize(4, 0);
+            out.insert(out.end(), field.begin(), field.end());
+        } else {
+            put(out, extraAt + std::uint32_t(extra.size()), 4);
+            extra.insert(extra.end(), field.begin(), field.end());
+        }
+    }
+    put(out, 0, 4);
+    return cat(out, extra);
+}
+
+// The entries of an uncompressed single-strip image.
+std::vector<Entry> stripEntries(unsigned width, unsigned height, std::vector<std::uint32_t> bits, unsigned photometric,
+                                std::uint32_t byteCount) {
+    return {{256, 3, {width}},
+            {257, 3, {height}},
+            {258, 3, bits},
+            {259, 3, {1}},
+            {262, 3, {photometric}},
+            {273, 4, {8}},
+            {277, 3, {std::uint32_t(bits.size())}},
+            {278, 3, {height}},
+            {279, 4, {byteCount}}};
+}
+
+TEST(PixelConvert, SixteenBitSamplesRoundToNearest) {
+    // 128 / 257 = 0.498 rounds down, 129 / 257 = 0.502 up; truncation
+    // (v >> 8) would give 0 for both.
+    EXPECT_EQ(tool::sample16To8(0), 0);
+    EXPECT_EQ(tool::sample16To8(128), 0);
+    EXPECT_EQ(tool::sample16To8(129), 1);
+    EXPECT_EQ(tool::sample16To8(32767), 127);
+    EXPECT_EQ(tool::sample16To8(32896), 128);
+    EXPECT_EQ(tool::sample16To8(65535), 255);
+    EXPECT_EQ(tool::sampleBitsTo8(1, 1), 255);
+    EXPECT_EQ(tool::sampleBitsTo8(1, 2), 85);
+    EXPECT_EQ(tool::sampleBitsTo8(7, 4), 119);
+}
+
+TEST(PixelConvert, GreyAndAlphaExpandAndPremultipliedAlphaIsUndone) {
+    std::vector<unsigned char> out;
+    const unsigned char grey[] = {7, 200};
+    EXPECT_EQ(tool::expandToRgb(grey, 2, 1, out), 3);
+    EXPECT_EQ(out, (Bytes{7, 7, 7, 200, 200, 200}));
+    const unsigned char greyAlpha[] = {9, 100};
+    EXPECT_EQ(tool::expandToRgb(greyAlpha, 1, 2, out), 4);
+    EXPECT_EQ(out, (Bytes{9, 9, 9, 100}));
+    Bytes rgba = {64, 32, 0, 128, 10, 20, 30, 0, 200, 100, 50, 255, 90, 90, 90, 60};
+    tool::unpremultiplyAlpha(rgba.data(), 4);
+    // 64 * 255 / 128 = 127.5 and 32 * 255 / 128 = 63.75, rounded down;
+    // alpha 0 and 255 keep their colour; 90 * 255 / 60 is capped at 255.
+    EXPECT_EQ(rgba, (Bytes{127, 63, 0, 128, 10, 20, 30, 0, 200, 100, 50, 255, 255, 255, 255, 60}));
+}
+
+TEST(ImportTga, OurDecoderReadsWhatItAccepts) {
+    const tool::ImportedImage image = import(cat(tgaHeader(2, 1, 1, 24, 0), {1, 2, 3}));
+    ASSERT_TRUE(image.ok()) << image.error;
+    EXPECT_EQ(image.via, "ornatex");
+    EXPECT_EQ(image.pixels, (Bytes{3, 2, 1}));
+}
+
+TEST(ImportTga, RunLengthFilesKeepTheirOriginCorner) {
+    // 2 x 2, one raw packet of 4 pixels (blue, green, red) whose reds are
+    // 10 20 / 30 40 in stored order.
+    const Bytes packet = {0x03, 0, 0, 10, 0, 0, 20, 0, 0, 30, 0, 0, 40};
+    struct Case {
+        unsigned descriptor;
+        Bytes expected;  // red of each pixel, bottom row first, left to right
+    } cases[] = {
+        {0x00, {10, 20, 30, 40}},  // bottom-left
+        {0x10, {20, 10, 40, 30}},  // bottom-right: each row mirrored
+        {0x20, {30, 40, 10, 20}},  // top-left: rows reversed
+        {0x30, {40, 30, 20, 10}},  // top-right: both
+    };
+    for (const Case& c : cases) {
+        const tool::ImportedImage image = import(cat(tgaHeader(10, 2, 2, 24, c.descriptor), packet));
+        ASSERT_TRUE(image.ok()) << image.error;
+        EXPECT_EQ(image.via, "stb_image");
+        ASSERT_EQ(image.pixels.size(), 12u);
+        Bytes red;
+        for (int i = 0; i < 4; ++i) red.push_back(image.pixels[3 * i]);
+        EXPECT_EQ(red, c.expected) << "descriptor " << c.descriptor;
+    }
+}
+
+TEST(ImportTga, ColourMappedAndGreyFiles) {
+    // Colour-mapped (type 1): two 24-bit entries, indices 1 0.
+    Bytes mapped = {0, 1, 1, 0, 0, 2, 0, 24, 0, 0, 0, 0, 2, 0, 1, 0, 8, 0};
+    mapped = cat(mapped, {1, 2, 3, 4, 5, 6, 1, 0});
+    tool::ImportedImage image = import(mapped);
+    ASSERT_TRUE(image.ok()) << image.error;
+    EXPECT_EQ(image.pixels, (Bytes{6, 5, 4, 3, 2, 1}));
+    image = import(cat(tgaHeader(3, 2, 1, 8, 0), {50, 60}));
+    ASSERT_TRUE(image.ok()) << image.error;
+    EXPECT_EQ(image.channels, 3);
+    EXPECT_EQ(image.pixels, (Bytes{50, 50, 50, 60, 60, 60}));
+}
+
+TEST(ImportTga, DataCutShortIsRefusedInOneLine) {
+    // stb_image would hand over uninitialised memory for these.
+    for (const Bytes& file : {cat(tgaHeader(3, 4, 4, 8, 0), {1, 2, 3}),                    // grey, 3 of 16 bytes
+                              cat(tgaHeader(10, 4, 1, 24, 0), {0x81, 1, 2, 3}),             // run of 2 of 4 pixels
+                              cat(tgaHeader(10, 4, 1, 24, 0), {0x03, 1, 2, 3, 4, 5, 6})}) {  // raw packet cut short
+        const tool::ImportedImage image = import(file);
+        EXPECT_FALSE(image.ok());
+        EXPECT_TRUE(image.pixels.empty());
+        EXPECT_NE(image.error.find("TGA"), std::string::npos) << image.error;
+        EXPECT_EQ(image.error.find('\n'), std::string::npos);
+    }
+}
+
+// An SGI header (512 bytes) of the given storage, size and channels.
+Bytes sgiHeader(unsigned storage, unsigned width, unsigned height, unsigned channels) {
+    Bytes h(512, 0);
+    h[0] = 0x01, h[1] = 0xDA, h[2] = static_cast<unsigned char>(storage), h[3] = 1, h[5] = 3;
+    h[7] = static_cast<unsigned char>(width), h[9] = static_cast<unsigned char>(height);
+    h[11] = static_cast<unsigned char>(channels);
+    return h;
+}
+
+TEST(ImportSgi, GreyFilesThroughTheLibrarysCore) {
+    // Verbatim, 1 channel, 2 x 1.
+    tool::ImportedImage image = import(cat(sgiHeader(0, 2, 1, 1), {10, 20}));
+    ASSERT_TRUE(image.ok()) << image.error;
+    EXPECT_EQ(image.via, "ornatex");
+    EXPECT_EQ(image.pixels, (Bytes{10, 10, 10, 20, 20, 20}));
+    // Run-length, 2 channels (grey, alpha), 1 x 2: start table (4 entries),
+    // length table, then the scanlines: grey rows 5, 6; alpha rows 7, 8.
+    Bytes rle = sgiHeader(1, 1, 2, 2);
+    const unsigned dataAt = 512 + 32;
+    for (unsigned i = 0; i < 4; ++i) rle = cat(rle, {0, 0, static_cast<unsigned char>((dataAt + 3 * i) >> 8),
+                                                    static_cast<unsigned char>(dataAt + 3 * i)});
+    for (unsigned i = 0; i < 4; ++i) rle = cat(rle, {0, 0, 0, 3});
+    rle = cat(rle, {0x01, 5, 0, 0x01, 6, 0, 0x01, 7, 0, 0x01, 8, 0});
+    image = import(rle);
+    ASSERT_TRUE(image.ok()) << image.error;
+    EXPECT_EQ(image.pixels, (Bytes{5, 5, 5, 7, 6, 6, 6, 8}));
+    // Without the option the loaders' refusal stands.
+    tool::ImportOptions strict;
+    strict.sgiAnyChannels = false;
+    const Bytes verbatim = cat(sgiHeader(0, 2, 1, 1), {10, 20});
+    EXPECT_FALSE(tool::importImage(verbatim.data(), verbatim.size(), strict).ok());
+    // Planes cut short stay refused.
+    EXPECT_FALSE(import(cat(sgiHeader(0, 4, 4, 1), {1, 2, 3})).ok());
+}
+
+TEST(ImportTiff, VariantsTheLoadersRefuse) {
+    // RGB, little-endian, 2 x 1.
+    tool::ImportedImage image = import(tiff(false, {1, 2, 3, 4, 5, 6}, stripEntries(2, 1, {8, 8, 8}, 2, 6)));
+    if (!tool::importHasLibtiff()) {
+        // Windows builds: our decoder's reason and what is missing, one line.
+        EXPECT_FALSE(image.ok());
+        EXPECT_NE(image.error.find("needs libtiff, which this build does not have"), std::string::npos) << image.error;
+        EXPECT_EQ(image.error.find('\n'), std::string::npos);
+        return;
+    }
+    ASSERT_TRUE(image.ok()) << image.error;
+    EXPECT_EQ(image.via, "libtiff");
+    EXPECT_EQ(image.pixels, (Bytes{1, 2, 3, 4, 5, 6}));
+    // 16-bit grey, big-endian: 128, 129, 65535 round to 0, 1, 255.
+    image = import(tiff(true, {0, 128, 0, 129, 255, 255}, stripEntries(3, 1, {16}, 1, 6)));
+    ASSERT_TRUE(image.ok()) << image.error;
+    EXPECT_EQ(image.pixels, (Bytes{0, 0, 0, 1, 1, 1, 255, 255, 255}));
+    // Premultiplied alpha (ExtraSamples 1) is undone.
+    std::vector<Entry> assoc = stripEntries(1, 1, {8, 8, 8, 8}, 2, 4);
+    assoc.push_back({338, 3, {1}});
+    image = import(tiff(false, {64, 32, 0, 128}, assoc));
+    ASSERT_TRUE(image.ok()) << image.error;
+    EXPECT_EQ(image.pixels, (Bytes{127, 63, 0, 128}));
+    // Unassociated alpha (ExtraSamples 2) is kept as it is.
+    std::vector<Entry> unassoc = stripEntries(1, 1, {8, 8, 8, 8}, 2, 4);
+    unassoc.push_back({338, 3, {2}});
+    image = import(tiff(false, {64, 32, 0, 128}, unassoc));
+    ASSERT_TRUE(image.ok()) << image.error;
+    EXPECT_EQ(image.pixels, (Bytes{64, 32, 0, 128}));
+    // Min-is-white 1-bit, 8 x 1: 0b10100000 is black, white, black, white...
+    image = import(tiff(false, {0xA0}, stripEntries(8, 1, {1}, 0, 1)));
+    ASSERT_TRUE(image.ok()) << image.error;
+    Bytes red;
+    for (int i = 0; i < 8; ++i) red.push_back(image.pixels[3 * i]);
+    EXPECT_EQ(red, (Bytes{0, 255, 0, 255, 255, 255, 255, 255}));
+}
+
+TEST(ImportTiff, OrientationIsApplied) {
+    if (!tool::importHasLibtiff()) GTEST_SKIP() << "built without libtiff";
+    // Grey 3 x 2 stored as rows 1 2 3 / 4 5 6.
+    struct Case {
+        unsigned orientation;
+        int width, height;
+        Bytes seen;  // top row first, as the picture is seen
+    } cases[] = {
+        {1, 3, 2, {1, 2, 3, 4, 5, 6}}, {2, 3, 2, {3, 2, 1, 6, 5, 4}}, {3, 3, 2, {6, 5, 4, 3, 2, 1}},
+        {4, 3, 2, {4, 5, 6, 1, 2, 3}}, {5, 2, 3, {1, 4, 2, 5, 3, 6}}, {6, 2, 3, {4, 1, 5, 2, 6, 3}},
+        {7, 2, 3, {6, 3, 5, 2, 4, 1}}, {8, 2, 3, {3, 6, 2, 5, 1, 4}},
+    };
+    for (const Case& c : cases) {
+        std::vector<Entry> entries = stripEntries(3, 2, {8}, 1, 6);
+        entries.push_back({274, 3, {c.orientation}});
+        const tool::ImportedImage image = import(tiff(false, {1, 2, 3, 4, 5, 6}, entries));
+        ASSERT_TRUE(image.ok()) << image.error;
+        EXPECT_EQ(image.width, c.width);
+        EXPECT_EQ(image.height, c.height);
+        Bytes seen;
+        for (int y = c.height - 1; y >= 0; --y)
+            for (int x = 0; x < c.width; ++x) seen.push_back(image.pixels[3 * (y * c.width + x)]);
+        EXPECT_EQ(seen, c.seen) << "orientation " << c.orientation;
+    }
+}
+
+TEST(ImportLimits, PixelLimitAppliesToEveryReader) {
+    // 3 x 2 = 6 pixels against a limit of 5: refused before allocation,
+    // whichever reader the file goes to.
+    std::vector<Bytes> files = {
+        cat(tgaHeader(2, 3, 2, 24, 0), Bytes(18, 0)),  // our decoder
+        cat(tgaHeader(11, 3, 2, 8, 0), {0x85, 9}),     // stb_image
+        cat(sgiHeader(0, 3, 2, 1), Bytes(6, 0)),       // the SGI core
+    };
+    if (tool::importHasLibtiff()) files.push_back(tiff(false, Bytes(18, 0), stripEntries(3, 2, {8, 8, 8}, 2, 18)));
+    for (const Bytes& file : files) {
+        EXPECT_TRUE(import(file).ok());
+        const tool::ImportedImage image = import(file, 5);
+        EXPECT_FALSE(image.ok());
+        EXPECT_NE(image.error.find("limit"), std::string::npos) << image.error;
+    }
+}
+
+TEST(ImportRefusal, WhatNoReaderReadsGetsOneLine) {
+    for (const Bytes& file : {Bytes{}, Bytes{'h', 'e', 'l', 'l', 'o'}, Bytes{0x89, 'P', 'N', 'G', 13, 10, 26, 10},
+                              Bytes{'I', 'I', 42, 0, 8, 0, 0, 0}, Bytes{'M', 'M', 0, 42, 0, 0, 0, 8, 0, 0}}) {
+        const tool::ImportedImage image = import(file);
+        EXPECT_FALSE(image.ok());
+        EXPECT_FALSE(image.error.empty());
+        EXPECT_EQ(image.error.find('\n'), std::string::npos) << image.error;
+    }
+    EXPECT_FALSE(tool::importFile("/nonexistent/folder/file.png").ok());
+}
+
+}  // namespace
