@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <random>
+#include <string>
 #include <utility>
 
 #if defined(_WIN32)
@@ -69,21 +70,30 @@ std::string uniqueTag() {
 
 std::string systemReason(int error) { return error ? std::strerror(error) : "unknown error"; }
 
-bool writeAll(int fd, const std::vector<unsigned char>& bytes, int& error) {
-    const unsigned char* at = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        const long long n = writeSome(fd, at, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            error = n < 0 ? errno : ENOSPC;
-            return false;
+// Writes straight to the file descriptor: the encoders hand over large
+// slices, so a buffer in between would only copy them.
+class FileSink : public ByteSink {
+public:
+    explicit FileSink(int fd) : fd_(fd) {}
+    bool put(const unsigned char* at, std::size_t left) override {
+        while (left > 0 && error_ == 0) {
+            const long long n = writeSome(fd_, at, left);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                error_ = n < 0 ? errno : ENOSPC;
+                break;
+            }
+            at += n;
+            left -= static_cast<std::size_t>(n);
         }
-        at += n;
-        left -= static_cast<std::size_t>(n);
+        return error_ == 0;
     }
-    return true;
-}
+    int error() const { return error_; }
+
+private:
+    int fd_;
+    int error_ = 0;
+};
 
 bool renameOver(const fs::path& from, const fs::path& to, std::string& reason) {
 #if defined(_WIN32)
@@ -109,8 +119,7 @@ bool isTemporaryName(const std::string& name) {
     return name.compare(name.size() - suffix - 8 - tag, tag, tempTag) == 0;
 }
 
-std::string replaceFileAtomically(const std::string& path, std::vector<unsigned char>&& bytes,
-                                  const TempFileCheck& check) {
+std::string replaceFileAtomically(const std::string& path, const FileProducer& produce, const TempFileCheck& check) {
     fs::path destination = pathFromUtf8(path);
     std::error_code ec;
     // A link to a file: the file it names is replaced, as a write through the link would.
@@ -131,15 +140,11 @@ std::string replaceFileAtomically(const std::string& path, std::vector<unsigned 
     }
     if (fd < 0) return "cannot open for writing: " + systemReason(openError);
 
-    int error = 0;
-    bool written = writeAll(fd, bytes, error);
-    if (closeFile(fd) != 0 && written) {  // a network filesystem may report a full disk only here
-        error = errno;
-        written = false;
-    }
-    std::vector<unsigned char>().swap(bytes);  // the check may need the memory
-    std::string outcome;
-    if (!written) outcome = "write failed: " + systemReason(error);
+    FileSink sink(fd);
+    std::string outcome = produce(sink);
+    int error = sink.error();
+    if (closeFile(fd) != 0 && error == 0) error = errno;  // a network filesystem may report a full disk only here
+    if (error != 0) outcome = "write failed: " + systemReason(error);
     if (outcome.empty()) outcome = check(utf8FromPath(temp));
     if (outcome.empty()) {
         const fs::file_status old = fs::status(destination, ec);

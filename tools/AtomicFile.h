@@ -9,20 +9,24 @@
 
 #include <functional>
 #include <string>
-#include <vector>
+
+#include "ByteSink.h"
 
 namespace tool {
+
+// Writes the file's bytes to `out`; returns an empty string, or why not.
+using FileProducer = std::function<std::string(ByteSink& out)>;
 
 // Checks the complete temporary file (given by its UTF-8 path) before it is
 // renamed; returns an empty string to go on, or why not.
 using TempFileCheck = std::function<std::string(const std::string& tempPath)>;
 
-// Writes `bytes` to a temporary file beside `path`, releases them, runs
-// `check` on the file and renames it over `path` (on Windows with
-// MoveFileExW, replacing). The replaced file's permissions are kept. Returns an empty string, or one line
-// saying what failed; then nothing is left behind and `path` is untouched.
-std::string replaceFileAtomically(const std::string& path, std::vector<unsigned char>&& bytes,
-                                  const TempFileCheck& check);
+// Has `produce` write the file into a temporary file beside `path`, runs
+// `check` on the complete file and renames it over `path` (on Windows with
+// MoveFileExW, replacing). The replaced file's permissions are kept.
+// Returns an empty string, or one line saying what failed; then nothing is
+// left behind and `path` is untouched.
+std::string replaceFileAtomically(const std::string& path, const FileProducer& produce, const TempFileCheck& check);
 
 // The name pattern of the temporary files, for the tests: whether a file name
 // (not a path) is one.

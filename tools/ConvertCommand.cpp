@@ -7,6 +7,8 @@
 #include <set>
 #include <string>
 
+#include <ornatex/decode.h>
+
 #include "Commands.h"
 #include "ConsoleIo.h"
 #include "FileReport.h"
@@ -80,12 +82,30 @@ struct SourceImage {
     }
 };
 
+void writeTrace(const char* text, std::size_t length, void* context) {
+    std::fwrite(text, 1, length, static_cast<std::FILE*>(context));
+}
+
 // The one place that reads an input (standard input for "-"). Returns an
 // empty string, or the one-line reason it cannot be read.
 std::string readSource(const std::string& in, std::FILE* trace, SourceImage& source) {
-    const FileReport report = examineFile(in, trace, &source.image);
-    if (!report.ok) return report.error;
-    source.channels = report.decodedChannels;
+    std::error_code ec;
+    if (in != "-" && std::filesystem::is_regular_file(pathFromUtf8(in), ec)) {
+        // A named file: the library reads it with one call into a block of
+        // its size, where a stream would be read in growing pieces.
+        ornatex::DecodeLimits limits;
+        if (trace) {
+            limits.trace = writeTrace;
+            limits.traceContext = trace;
+        }
+        source.image = ornatex::decodeFile(in.c_str(), limits);
+        if (trace) std::fflush(trace);
+        if (!source.image.ok()) return source.image.error();
+    } else {
+        const FileReport report = examineFile(in, trace, &source.image);
+        if (!report.ok) return report.error;
+    }
+    source.channels = source.image.format() == texRGBA ? 4 : 3;
     return std::string();
 }
 

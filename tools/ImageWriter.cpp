@@ -13,6 +13,8 @@
 #include <tovik/kwOpenFile.h>
 
 #include "AtomicFile.h"
+#include "ByteSink.h"
+#include "MappedFile.h"
 #include "OutputProof.h"
 #include "PngEncoder.h"
 #include "SgiEncoder.h"
@@ -25,8 +27,6 @@ namespace tool {
 namespace {
 
 WrittenFileHook writtenFileHook = nullptr;
-
-using FileHandle = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
 std::string lower(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -65,29 +65,21 @@ std::string encodePngFile(const PixelView& image, std::vector<unsigned char>& ou
     return std::string();
 }
 
-std::string encode(const PixelView& image, OutputKind kind, std::vector<unsigned char>& out) {
+// Writes the file to `out`: TGA, the format of large textures, streams a
+// slice at a time; the others are put together in memory first.
+std::string encode(const PixelView& image, OutputKind kind, ByteSink& out) {
+    if (kind == OutputKind::tga) return encodeTga(image, out);
+    std::vector<unsigned char> bytes;
+    std::string refused = "no output format";
     switch (kind) {
-    case OutputKind::png: return encodePngFile(image, out);
-    case OutputKind::pam: return encodePam(image, out);
-    case OutputKind::tga: return encodeTga(image, out);
-    case OutputKind::sgi: return encodeSgi(image, out);
-    case OutputKind::tiff: return encodeTiff(image, out);
-    case OutputKind::unknown: break;
+    case OutputKind::png: refused = encodePngFile(image, bytes); break;
+    case OutputKind::pam: refused = encodePam(image, bytes); break;
+    case OutputKind::sgi: refused = encodeSgi(image, bytes); break;
+    case OutputKind::tiff: refused = encodeTiff(image, bytes); break;
+    default: break;
     }
-    return "no output format";
-}
-
-// Reads a file whole; returns an empty string or why not.
-std::string readWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
-    std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(pathFromUtf8(path), ec);
-    if (ec) return "cannot read back the written file: " + ec.message();
-    FileHandle in(kwOpenFile(path.c_str(), "rb"), std::fclose);
-    if (!in) return std::string("cannot read back the written file: ") + std::strerror(errno);
-    bytes.resize(static_cast<std::size_t>(size));
-    if (size && std::fread(bytes.data(), 1, bytes.size(), in.get()) != bytes.size())
-        return "cannot read back the written file: it is shorter than written";
-    return std::string();
+    if (refused.empty() && !out.put(bytes.data(), bytes.size())) refused = "write failed";
+    return refused;
 }
 
 // Standard output, a terminal, a pipe or a device: written in place, since
@@ -160,27 +152,29 @@ std::string writeImage(const PixelView& image, const std::string& path, OutputKi
     if (image.width <= 0 || image.height <= 0 || (image.channels != 3 && image.channels != 4) || !image.pixels)
         return "there are no pixels to write (" + std::to_string(image.width) + "x" + std::to_string(image.height) +
                ")";
-    std::vector<unsigned char> bytes;
-    const std::string refused = encode(image, kind, bytes);
-    if (!refused.empty()) return refused;
     const bool engine = isEngineKind(kind);
-
     if (path == "-" || isSpecialFile(path)) {
+        std::vector<unsigned char> bytes;
+        VectorSink memory(bytes);
+        const std::string refused = encode(image, kind, memory);
+        if (!refused.empty()) return refused;
         if (engine) {
-            const std::string difference = proveEngineFile(kind, bytes, image);
+            const std::string difference = proveEngineFile(kind, bytes.data(), bytes.size(), image);
             if (!difference.empty()) return "not written: " + difference;
         }
         return writeInPlace(bytes, path);
     }
-    // The encoded bytes are released once on disk; the proof reads the file.
-    return replaceFileAtomically(path, std::move(bytes), [&](const std::string& tempPath) {
-        if (writtenFileHook) writtenFileHook(tempPath);
-        if (!engine) return std::string();
-        std::vector<unsigned char> written;
-        std::string problem = readWholeFile(tempPath, written);
-        if (problem.empty()) problem = proveEngineFile(kind, written, image);
-        return problem.empty() ? problem : "not written: " + problem;
-    });
+    // The proof reads the file as written, not the bytes meant for it.
+    return replaceFileAtomically(
+        path, [&](ByteSink& out) { return encode(image, kind, out); },
+        [&](const std::string& tempPath) {
+            if (writtenFileHook) writtenFileHook(tempPath);
+            if (!engine) return std::string();
+            MappedFile written;
+            std::string problem = written.open(tempPath);
+            if (problem.empty()) problem = proveEngineFile(kind, written.data(), written.size(), image);
+            return problem.empty() ? problem : "not written: " + problem;
+        });
 }
 
 }  // namespace tool

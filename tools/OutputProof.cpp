@@ -16,11 +16,11 @@ const char* decoderName(OutputKind kind) {
     }
 }
 
-ornatex::Image decodeAs(OutputKind kind, const std::vector<unsigned char>& file) {
+ornatex::Image decodeAs(OutputKind kind, const unsigned char* file, std::size_t size) {
     switch (kind) {
-    case OutputKind::tga: return ornatex::decodeTGA(file.data(), file.size());
-    case OutputKind::sgi: return ornatex::decodeSGI(file.data(), file.size());
-    default: return ornatex::decodeTIFF(file.data(), file.size());
+    case OutputKind::tga: return ornatex::decodeTGA(file, size);
+    case OutputKind::sgi: return ornatex::decodeSGI(file, size);
+    default: return ornatex::decodeTIFF(file, size);
     }
 }
 
@@ -54,14 +54,14 @@ std::string firstDifference(const PixelView& wrote, const PixelView& read) {
     return std::string();
 }
 
-std::string proveEngineFile(OutputKind kind, const std::vector<unsigned char>& file, const PixelView& source) {
+std::string proveEngineFile(OutputKind kind, const unsigned char* file, std::size_t size, const PixelView& source) {
     const std::string readBack = std::string("read back through the ") + decoderName(kind) + " decoder, ";
-    const ornatex::Image decoded = decodeAs(kind, file);
+    const ornatex::Image decoded = decodeAs(kind, file, size);
     if (!decoded.ok()) return readBack + "the written file is refused: " + decoded.error();
     // The decoder turns any TGA upright; the engine's loader takes rows as
     // stored, which is upright only from the bottom-left corner.
     if (kind == OutputKind::tga &&
-        ornatex::inspect(file.data(), file.size()).origin != ornatex::ImageOrigin::bottomLeft)
+        ornatex::inspect(file, size).origin != ornatex::ImageOrigin::bottomLeft)
         return readBack + "the written file does not start at the bottom-left corner";
     if (decoded.width() != source.width || decoded.height() != source.height)
         return readBack + "the written file is " + std::to_string(decoded.width()) + " x " +

@@ -4,19 +4,19 @@
 // source's.
 #pragma once
 
+#include <cstddef>
 #include <string>
-#include <vector>
 
 #include "ImageWriter.h"
 #include "PixelView.h"
 
 namespace tool {
 
-// Decodes `file` (the whole written file of an engine format: tga, sgi or
+// Decodes `file` (`size` bytes, the whole written file of an engine format: tga, sgi or
 // tiff) and compares it with `source`. An opaque RGBA source matches an RGB
 // file of the same colours. Returns an empty string, or one line saying
 // what differs.
-std::string proveEngineFile(OutputKind kind, const std::vector<unsigned char>& file, const PixelView& source);
+std::string proveEngineFile(OutputKind kind, const unsigned char* file, std::size_t size, const PixelView& source);
 
 // The first pixel where two views differ, as "pixel (X, Y) from the top
 // left: wrote R G B A, read R G B A", compared as RGBA with alpha 255 for

@@ -7,13 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "ByteSink.h"
 #include "PixelView.h"
 
 namespace tool {
 
-// The whole file: 24-bit blue-green-red pixels when every pixel is opaque,
-// else 32-bit blue-green-red-alpha with 8 alpha bits. Returns an empty
-// string, or why the image cannot be stored (a side above 65535).
+// Writes the whole file to `out`, a slice at a time, with no copy of the
+// picture in between: 24-bit blue-green-red pixels when every pixel is
+// opaque, else 32-bit blue-green-red-alpha with 8 alpha bits. Returns an
+// empty string, why the image cannot be stored (a side above 65535), or
+// "write failed" when `out` refused bytes.
+std::string encodeTga(const PixelView& image, ByteSink& out);
+// The same into memory.
 std::string encodeTga(const PixelView& image, std::vector<unsigned char>& file);
 
 }  // namespace tool
