@@ -288,6 +288,21 @@ TEST(EngineWriters, AFullDiskGivesOneLineAndTheReason) {
         EXPECT_EQ(tool::writeImage(p.view(), "/dev/full", kind), "write failed: No space left on device");
 }
 
+TEST(EngineWriters, AReplacedFileKeepsItsPermissionsAndALinkKeepsPointingAtIt) {
+    namespace fs = std::filesystem;
+    TempDir dir;
+    const std::string target = dir.write("real.tga", {1});
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink("real.tga", dir.path / "link.tga");
+    const Picture p = makePicture(3, 2, 3);
+    ASSERT_EQ(tool::writeImage(p.view(), dir.file("link.tga"), OutputKind::tga), "");
+    EXPECT_TRUE(fs::is_symlink(dir.path / "link.tga"));
+    EXPECT_EQ(readBytes(target).size(), 18u + 3u * 2u * 3u);
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(filesIn(dir.path), (std::vector<std::string>{"link.tga", "real.tga"}));
+}
+
 namespace {
 void dieBeforeTheRename(const std::string&) { _exit(3); }
 }  // namespace
