@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <random>
 #include <string>
 #include <utility>
@@ -143,11 +144,20 @@ std::string replaceFileAtomically(const std::string& path, const FileProducer& p
     if (fd < 0) return "cannot open for writing: " + systemReason(openError);
 
     FileSink sink(fd);
-    std::string outcome = produce(sink);
+    std::string outcome;
+    try {
+        outcome = produce(sink);
+    } catch (const std::bad_alloc&) {
+        outcome = "not enough memory to encode the image";
+    }
     int error = sink.error();
     if (closeFile(fd) != 0 && error == 0) error = errno;  // a network filesystem may report a full disk only here
     if (error != 0) outcome = "write failed: " + systemReason(error);
-    if (outcome.empty()) outcome = check(utf8FromPath(temp));
+    try {
+        if (outcome.empty()) outcome = check(utf8FromPath(temp));
+    } catch (const std::bad_alloc&) {
+        outcome = "not enough memory to read the written file back";
+    }
     if (outcome.empty()) {
         const fs::file_status old = fs::status(destination, ec);
         if (!ec && fs::is_regular_file(old)) fs::permissions(temp, old.permissions(), ec);

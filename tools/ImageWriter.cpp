@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <memory>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -155,12 +155,16 @@ std::string writeImage(const PixelView& image, const std::string& path, OutputKi
     const bool engine = isEngineKind(kind);
     if (path == "-" || isSpecialFile(path)) {
         std::vector<unsigned char> bytes;
-        VectorSink memory(bytes);
-        const std::string refused = encode(image, kind, memory);
-        if (!refused.empty()) return refused;
-        if (engine) {
-            const std::string difference = proveEngineFile(kind, bytes.data(), bytes.size(), image);
-            if (!difference.empty()) return "not written: " + difference;
+        try {
+            VectorSink memory(bytes);
+            const std::string refused = encode(image, kind, memory);
+            if (!refused.empty()) return refused;
+            if (engine) {
+                const std::string difference = proveEngineFile(kind, bytes.data(), bytes.size(), image);
+                if (!difference.empty()) return "not written: " + difference;
+            }
+        } catch (const std::bad_alloc&) {
+            return "not enough memory to encode the image";
         }
         return writeInPlace(bytes, path);
     }

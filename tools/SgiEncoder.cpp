@@ -86,7 +86,7 @@ std::string encodeSgi(const PixelView& image, std::vector<unsigned char>& file) 
             lengths[entry] = file.size() - starts[entry];
         }
     }
-    if (file.size() > 0xffffffffu) return "the run-length encoded file would exceed 4 GiB, which SGI cannot address";
+    if (std::uint64_t(file.size()) > 0xffffffffu) return "the run-length encoded file would exceed 4 GiB, which SGI cannot address";
     for (std::size_t k = 0; k < lines; ++k) {
         putLong(file.data() + headerBytes + 4 * k, starts[k]);
         putLong(file.data() + headerBytes + 4 * (lines + k), lengths[k]);

@@ -93,7 +93,7 @@ std::string encodeTiff(const PixelView& image, std::vector<unsigned char>& file)
     const std::size_t countsAt = offsetsAt + (inlineArrays ? 0 : 4 * std::size_t(strips));
     const std::size_t mapAt = countsAt + (inlineArrays ? 0 : 4 * std::size_t(strips));
     const std::size_t pixelsAt = mapAt + 2 * 3 * paletteSize;
-    if (pixelsAt + indices.size() > 0xffffffffu) return "the file would exceed 4 GiB, which TIFF cannot address";
+    if (std::uint64_t(pixelsAt) + indices.size() > 0xffffffffu) return "the file would exceed 4 GiB, which TIFF cannot address";
     file.assign(pixelsAt + indices.size(), 0);
     LittleEndianWriter put(file);
     file[0] = 'I';
