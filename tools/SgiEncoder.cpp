@@ -23,6 +23,10 @@ void putLong(unsigned char* at, std::uint64_t value) {
     at[3] = static_cast<unsigned char>(value & 0xff);
 }
 
+// Start-table entries are 32-bit offsets. (A function, so that a 32-bit
+// size_t, which can never exceed them, draws no warning.)
+bool beyond32Bits(std::uint64_t bytes) { return bytes > 0xffffffffu; }
+
 // Where a run of three equal bytes starts at or after `from`, or `length`.
 int nextRun(const unsigned char* line, int from, int length) {
     for (int x = from; x + 2 < length; ++x)
@@ -86,7 +90,7 @@ std::string encodeSgi(const PixelView& image, std::vector<unsigned char>& file) 
             lengths[entry] = file.size() - starts[entry];
         }
     }
-    if (std::uint64_t(file.size()) > 0xffffffffu) return "the run-length encoded file would exceed 4 GiB, which SGI cannot address";
+    if (beyond32Bits(file.size())) return "the run-length encoded file would exceed 4 GiB, which SGI cannot address";
     for (std::size_t k = 0; k < lines; ++k) {
         putLong(file.data() + headerBytes + 4 * k, starts[k]);
         putLong(file.data() + headerBytes + 4 * (lines + k), lengths[k]);
