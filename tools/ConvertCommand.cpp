@@ -1,10 +1,13 @@
 // `ornatex convert IN OUT`, `ornatex convert IN... DIR` and
-// `ornatex convert -o DIR IN...`: decode
-// images and write them top row first, whatever corner their files start in.
+// `ornatex convert -o DIR IN...`: read images and write them in the engine's
+// formats (TGA, SGI, palette TIFF), each proven by reading it back, or top
+// row first for viewers (PNG, PAM).
 #include <cstdio>
 #include <filesystem>
 #include <set>
 #include <string>
+
+#include <ornatex/decode.h>
 
 #include "Commands.h"
 #include "ConsoleIo.h"
@@ -19,8 +22,8 @@ namespace {
 
 OptionParser makeParser() {
     return OptionParser("convert", {
-        {"output-dir", 'o', 1, "DIR", "write each input to DIR/NAME.png (or .pam)"},
-        {"format", 'f', 1, "png|pam", "output format (default: from OUT's extension, else png)"},
+        {"output-dir", 'o', 1, "DIR", "write each input to DIR/NAME.png (or the --format's extension)"},
+        {"format", 'f', 1, "tga|sgi|tiff|png|pam", "output format (default: from OUT's extension, else png)"},
         {"verbose", 'v', 0, "", "also print the loaders' own text (on standard error when OUT is -)"},
     });
 }
@@ -30,13 +33,27 @@ void printHelp(const OptionParser& parser) {
                "       ornatex convert [OPTIONS] IN... DIR\n"
                "       ornatex convert [OPTIONS] -o DIR IN...\n"
                "\n"
-               "Decodes each TGA, TIFF or SGI input (- reads standard input) and writes it\n"
-               "top row first, left to right, whatever corner the file stores first, as\n"
-               "PNG or PAM (8 bits a sample, RGB or RGBA). OUT names the output file; - writes\n"
-               "to standard output. When the last argument is an existing folder, or with\n"
-               "-o, each input goes into that folder under its own name with the extension\n"
-               "changed. The format is decided by the file's signature:\n"
-               "TIFF and SGI have one; anything else is read as TGA.\n"
+               "Reads each input (- reads standard input) and writes it as:\n"
+               "  tga   .tga        uncompressed true-colour, 24-bit when every pixel is\n"
+               "                    opaque, else 32-bit; bottom row first, as the engine loads it\n"
+               "  sgi   .sgi .rgb   run-length encoded, 3 or 4 channels of 8 bits\n"
+               "  tiff  .tif .tiff  little-endian palette colour, when the picture has at\n"
+               "                    most 256 colours and no transparency\n"
+               "  png   .png        8 bits a sample, RGB or RGBA, top row first\n"
+               "  pam   .pam        the same in PAM\n"
+               "Inputs are the files the library loads: uncompressed true-colour TGA (24\n"
+               "or 32 bits), SGI of 3 or 4 channels (verbatim or run-length), and\n"
+               "little-endian palette TIFF with uncompressed 8-bit strips; TIFF and SGI\n"
+               "are known by their signature, TGA by its header.\n"
+               "\n"
+               "Every TGA, SGI or TIFF file is read back through the library's decoder\n"
+               "and compared with the input's pixels before it replaces anything; a file\n"
+               "is written to a hidden temporary file beside OUT and renamed into place,\n"
+               "so OUT is never left half written.\n"
+               "\n"
+               "OUT names the output file; - writes to standard output. When the last\n"
+               "argument is an existing folder, or with -o, each input goes into that\n"
+               "folder under its own name with the extension changed.\n"
                "\n",
                stdout);
     std::fputs(parser.optionsHelp().c_str(), stdout);
@@ -49,22 +66,60 @@ void printHelp(const OptionParser& parser) {
                stdout);
 }
 
-// Decodes one input and writes it; prints the failure line and returns false
+// The picture of one input, owned: rows packed, bottom row first, 3 or 4
+// channels.
+struct SourceImage {
+    ornatex::Image image;
+    int channels = 0;
+
+    PixelView view() const {
+        PixelView v;
+        v.width = image.width();
+        v.height = image.height();
+        v.channels = channels;
+        v.pixels = image.pixels();
+        return v;
+    }
+};
+
+void writeTrace(const char* text, std::size_t length, void* context) {
+    std::fwrite(text, 1, length, static_cast<std::FILE*>(context));
+}
+
+// The one place that reads an input (standard input for "-"). Returns an
+// empty string, or the one-line reason it cannot be read.
+std::string readSource(const std::string& in, std::FILE* trace, SourceImage& source) {
+    std::error_code ec;
+    if (in != "-" && std::filesystem::is_regular_file(pathFromUtf8(in), ec)) {
+        // A named file: the library reads it with one call into a block of
+        // its size, where a stream would be read in growing pieces.
+        ornatex::DecodeLimits limits;
+        if (trace) {
+            limits.trace = writeTrace;
+            limits.traceContext = trace;
+        }
+        source.image = ornatex::decodeFile(in.c_str(), limits);
+        if (trace) std::fflush(trace);
+        if (!source.image.ok()) return source.image.error();
+    } else {
+        const FileReport report = examineFile(in, trace, &source.image);
+        if (!report.ok) return report.error;
+    }
+    source.channels = source.image.format() == texRGBA ? 4 : 3;
+    return std::string();
+}
+
+// Reads one input and writes it; prints the failure line and returns false
 // when either step fails.
 bool convertOne(const std::string& in, const std::string& out, OutputKind kind, std::FILE* trace) {
-    ornatex::Image image;
-    const FileReport report = examineFile(in, trace, &image);
-    if (!report.ok) {
-        std::fprintf(stderr, "%s: %s\n", in.c_str(), report.error.c_str());
+    SourceImage source;
+    const std::string unreadable = readSource(in, trace, source);
+    if (!unreadable.empty()) {
+        std::fprintf(stderr, "%s: %s\n", in.c_str(), unreadable.c_str());
         return false;
     }
-    PixelView view;
-    view.width = image.width();
-    view.height = image.height();
-    view.channels = report.decodedChannels;
-    view.pixels = image.pixels();
     if (out == "-") setBinaryMode(stdout);
-    const std::string error = writeImage(view, out, kind);
+    const std::string error = writeImage(source.view(), out, kind);
     if (!error.empty()) {
         std::fprintf(stderr, "%s: %s\n", out.c_str(), error.c_str());
         return false;
@@ -85,7 +140,7 @@ int runConvert(int argc, char** argv) {
     if (parser.given("format")) {
         chosen = outputKindForName(parser.value("format"));
         if (chosen == OutputKind::unknown)
-            return usageError("convert", "unknown format '" + parser.value("format") + "' (png or pam)");
+            return usageError("convert", "unknown format '" + parser.value("format") + "' (tga, sgi, tiff, png or pam)");
     }
     const std::vector<std::string>& operands = parser.operands();
     const bool verbose = parser.given("verbose");
@@ -111,7 +166,7 @@ int runConvert(int argc, char** argv) {
         if (kind == OutputKind::unknown) {
             if (out != "-")
                 return usageError("convert", "cannot tell the output format of '" + out +
-                                                 "' (use .png or .pam, or --format)");
+                                                 "' (use .tga, .sgi, .rgb, .tif, .tiff, .png or .pam, or --format)");
             kind = OutputKind::png;
         }
         std::FILE* trace = verbose ? (out == "-" ? stderr : stdout) : nullptr;

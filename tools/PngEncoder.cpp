@@ -10,25 +10,18 @@ namespace tool {
 
 namespace {
 
-struct Sink {
-    std::FILE* out;
-    bool ok;
-};
-
-void writeChunk(void* context, void* data, int size) {
-    Sink* sink = static_cast<Sink*>(context);
-    if (sink->ok && size > 0 && std::fwrite(data, 1, static_cast<std::size_t>(size), sink->out) != std::size_t(size))
-        sink->ok = false;
+void appendChunk(void* context, void* data, int size) {
+    auto* out = static_cast<std::vector<unsigned char>*>(context);
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    if (size > 0) out->insert(out->end(), bytes, bytes + size);
 }
 
 }  // namespace
 
-bool encodePng(int width, int height, int channels, const unsigned char* topRow, long stride, std::FILE* out) {
-    Sink sink{out, true};
+bool encodePng(int width, int height, int channels, const unsigned char* topRow, long stride,
+               std::vector<unsigned char>& out) {
     // The stride may be negative: the encoder reaches row y at topRow + y * stride.
-    const int encoded = stbi_write_png_to_func(writeChunk, &sink, width, height, channels, topRow,
-                                               static_cast<int>(stride));
-    return encoded != 0 && sink.ok;
+    return stbi_write_png_to_func(appendChunk, &out, width, height, channels, topRow, static_cast<int>(stride)) != 0;
 }
 
 }  // namespace tool

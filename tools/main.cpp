@@ -1,5 +1,5 @@
 // ornatex: check which legacy texture files the library loads, show what it
-// sees in them, convert them to PNG or PAM, export its mesh primitives.
+// sees in them, convert them to the engine's formats, PNG or PAM, export its mesh primitives.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -26,7 +26,7 @@ struct Command {
 const Command commands[] = {
     {"check", "check PATH...        which files load, which are refused and why", tool::runCheck},
     {"info", "info FILE...         format, size, layout, and whether the file loads", tool::runInfo},
-    {"convert", "convert IN... OUT    write images top row first as .png or .pam", tool::runConvert},
+    {"convert", "convert IN... OUT    write images as .tga, .sgi, .tif (proven), .png or .pam", tool::runConvert},
     {"mesh", "mesh SHAPE -o OUT    write a mesh primitive as .obj or .ply", tool::runMesh},
 };
 

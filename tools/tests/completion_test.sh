@@ -36,6 +36,7 @@ expect "$(words ornatex --v)" "--version"
 expect "$(words ornatex help m)" "mesh"
 expect "$(words ornatex check --j)" "--jobs --json"
 expect "$(words ornatex convert -f p)" "png pam"
+expect "$(words ornatex convert -f t)" "tga tiff"
 expect "$(words ornatex mesh cy)" "cylinder"
 expect "$(words ornatex mesh cone 1 2 3 --u)" "--unit-normals"
 

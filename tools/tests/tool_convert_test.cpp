@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+#include <ornatex/decode.h>
+
 #include "ToolTestSupport.h"
 
 using namespace tooltest;
@@ -174,6 +176,58 @@ TEST(ToolConvert, SeveralInputsGoIntoAFolderAndFailuresLeaveNoFile) {
         EXPECT_EQ(full.err, "-: write failed: No space left on device\n") << format;
     }
 #endif
+}
+
+TEST(ToolConvert, EngineFormatsAreWrittenByExtensionOrFormatAndReadBackAsTheInput) {
+    TempDir dir;
+    const std::string in = dataFile("pillow-200x32_rgba_bl_raw.tga");  // RGBA with transparent pixels
+    const ornatex::Image source = ornatex::decodeFile(in);
+    ASSERT_TRUE(source.ok());
+    for (const char* name : {"out.tga", "out.SGI", "out.rgb"}) {
+        const Captured r = runCaptured("convert " + in + " " + dir.file(name));
+        ASSERT_EQ(r.status, 0) << name << ": " << r.err;
+        EXPECT_EQ(r.out + r.err, "");
+        const ornatex::Image back = ornatex::decodeFile(dir.file(name));
+        ASSERT_TRUE(back.ok()) << name << ": " << back.error();
+        EXPECT_EQ(back.format(), texRGBA);
+        EXPECT_TRUE(std::equal(back.pixels(), back.pixels() + back.size(), source.pixels(),
+                               source.pixels() + source.size()))
+            << name;
+    }
+    // A palette TIFF holds no alpha: one line naming the formats that do.
+    const Captured tiff = runCaptured("convert " + in + " " + dir.file("out.tif"));
+    EXPECT_EQ(tiff.status, 1);
+    EXPECT_EQ(tiff.err, dir.file("out.tif") +
+                            ": the picture has transparent pixels, which a palette TIFF cannot hold; write tga or "
+                            "sgi instead\n");
+    // A palette input converts to TIFF; -f picks the folder's extension.
+    std::filesystem::create_directory(dir.file("engine"));
+    const Captured folder = runCaptured("convert -f tiff -o " + dir.file("engine") + " " +
+                                        dataFile("tiffcp-hopper-palette-r8.tif"));
+    EXPECT_EQ(folder.status, 0) << folder.err;
+    const ornatex::Image palette = ornatex::decodeFile(dir.file("engine/tiffcp-hopper-palette-r8.tif"));
+    const ornatex::Image original = ornatex::decodeFile(dataFile("tiffcp-hopper-palette-r8.tif"));
+    ASSERT_TRUE(palette.ok()) << palette.error();
+    EXPECT_TRUE(std::equal(palette.pixels(), palette.pixels() + palette.size(), original.pixels(),
+                           original.pixels() + original.size()));
+    // Nothing else is left in the folders: no temporary files.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("engine")), {}), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 4);
+    // Standard output gets the proven bytes; a full disk is one line and exit 1.
+    const RunResult piped = runTool("convert -f tga " + in + " - > " + dir.file("piped.tga"));
+    EXPECT_EQ(piped.status, 0);
+    EXPECT_EQ(readBytes(dir.file("piped.tga")), readBytes(dir.file("out.tga")));
+#if !defined(_WIN32)
+    for (const char* format : {"tga", "sgi", "tiff"}) {
+        const Captured full = runCaptured("convert -f " + std::string(format) + " " +
+                                          dataFile("tiffcp-hopper-palette-r8.tif") + " - >/dev/full");
+        EXPECT_EQ(full.status, 1) << format;
+        EXPECT_EQ(full.err, "-: write failed: No space left on device\n") << format;
+    }
+#endif
+    const RunResult help = runTool("convert --help");
+    EXPECT_EQ(help.output.find("read as TGA"), std::string::npos);
+    EXPECT_NE(help.output.find("read back through the library's decoder"), std::string::npos);
 }
 
 TEST(ToolConvert, UsageErrors) {

@@ -1,6 +1,9 @@
 // The command-line conventions every command shares.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <string>
+
 #include "ToolTestSupport.h"
 
 using namespace tooltest;
@@ -9,6 +12,11 @@ TEST(ToolOptions, VersionAndHelp) {
     const RunResult version = runTool("--version");
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.output, "ornatex " ORNATEX_VERSION "\n");
+    // The manual page names the same version.
+    std::ifstream man(ORNATEX_MAN_PAGE);
+    std::string title;
+    std::getline(man, title);
+    EXPECT_NE(title.find("\"ornatex " ORNATEX_VERSION "\""), std::string::npos) << title;
 
     const RunResult help = runTool("help");
     EXPECT_EQ(help.status, 0);
