@@ -12,6 +12,7 @@
 #include "Commands.h"
 #include "ConsoleIo.h"
 #include "FileReport.h"
+#include "ImageImport.h"
 #include "ImageWriter.h"
 #include "OptionParser.h"
 #include "Utf8Path.h"
@@ -66,53 +67,36 @@ void printHelp(const OptionParser& parser) {
                stdout);
 }
 
-// The picture of one input, owned: rows packed, bottom row first, 3 or 4
-// channels.
-struct SourceImage {
-    ornatex::Image image;
-    int channels = 0;
-
-    PixelView view() const {
-        PixelView v;
-        v.width = image.width();
-        v.height = image.height();
-        v.channels = channels;
-        v.pixels = image.pixels();
-        return v;
-    }
-};
-
 void writeTrace(const char* text, std::size_t length, void* context) {
     std::fwrite(text, 1, length, static_cast<std::FILE*>(context));
 }
 
-// The one place that reads an input (standard input for "-"). Returns an
-// empty string, or the one-line reason it cannot be read.
-std::string readSource(const std::string& in, std::FILE* trace, SourceImage& source) {
-    std::error_code ec;
-    if (in != "-" && std::filesystem::is_regular_file(pathFromUtf8(in), ec)) {
-        // A named file: the library reads it with one call into a block of
-        // its size, where a stream would be read in growing pieces.
-        ornatex::DecodeLimits limits;
-        if (trace) {
-            limits.trace = writeTrace;
-            limits.traceContext = trace;
-        }
-        source.image = ornatex::decodeFile(in.c_str(), limits);
-        if (trace) std::fflush(trace);
-        if (!source.image.ok()) return source.image.error();
-    } else {
-        const FileReport report = examineFile(in, trace, &source.image);
-        if (!report.ok) return report.error;
+// The one place that reads an input (standard input for "-"): the import
+// step, which takes what the loaders load through the library's decoders and
+// everything else through libtiff and stb_image. Returns an empty string, or
+// the one-line reason it cannot be read.
+std::string readSource(const std::string& in, std::FILE* trace, ImportedImage& source) {
+    ImportOptions options;
+    if (trace) {
+        options.limits.trace = writeTrace;
+        options.limits.traceContext = trace;
     }
-    source.channels = source.image.format() == texRGBA ? 4 : 3;
-    return std::string();
+    if (in == "-") {
+        std::vector<unsigned char> bytes;
+        const std::string unreadable = readFileBytes(in, bytes);
+        if (!unreadable.empty()) return unreadable;
+        source = importImage(bytes.data(), bytes.size(), options);
+    } else {
+        source = importFile(in, options);
+    }
+    if (trace) std::fflush(trace);
+    return source.error;
 }
 
 // Reads one input and writes it; prints the failure line and returns false
 // when either step fails.
 bool convertOne(const std::string& in, const std::string& out, OutputKind kind, std::FILE* trace) {
-    SourceImage source;
+    ImportedImage source;
     const std::string unreadable = readSource(in, trace, source);
     if (!unreadable.empty()) {
         std::fprintf(stderr, "%s: %s\n", in.c_str(), unreadable.c_str());
