@@ -237,12 +237,12 @@ TEST(ToolCheckWalk, PrintedPathsKeepOneSeparator) {
     TempDir dir;
     fs::create_directories(dir.path / "textures" / "legacy");
     fs::copy_file(dataFile("pillow-rgba16.tga"), dir.path / "textures" / "legacy" / "icon16.tga");
-    const std::string cd = "cd /d \"" + dir.path.string() + "\" && " + toolCommand() + " check ";
-    const RunResult slash = runCommand(cd + "textures/legacy 2>&1");
-    EXPECT_NE(slash.output.find("textures/legacy/icon16.tga: pixel depth 16"), std::string::npos) << slash.output;
-    const RunResult backslash = runCommand(cd + "textures 2>&1");
-    EXPECT_NE(backslash.output.find("textures\\legacy\\icon16.tga: pixel depth 16"), std::string::npos)
-        << backslash.output;
+    const std::string slashed = dir.path.generic_string() + "/textures/legacy";
+    const Captured slash = runCaptured("check \"" + slashed + "\"");
+    EXPECT_EQ(slash.err, slashed + "/icon16.tga: pixel depth 16, only 24 and 32 supported\n");
+    const std::string native = (dir.path / "textures").make_preferred().string();
+    const Captured backslash = runCaptured("check \"" + native + "\"");
+    EXPECT_EQ(backslash.err, native + "\\legacy\\icon16.tga: pixel depth 16, only 24 and 32 supported\n");
 }
 #endif
 
