@@ -1,13 +1,17 @@
 // Files per second for `ornatex check` (one thread and one per core) over a
-// tree of 3000 small TGA, SGI and TIFF files, some of which the library
+// tree of 2000 small TGA, SGI and TIFF files, some of which the library
 // refuses, beside ImageMagick's identify over the same files, a loop that
 // only reads every file, and a memcpy of all their bytes, in the same run.
+// BM_check_vs_identify runs the two commands in turn, three rounds, and
+// reports the best time of each and their ratio: on a loaded machine the
+// ratio of interleaved runs is the figure that holds.
 //
 // Run from the build folder:
 //   nice ./bench/check_bench --benchmark_counters_tabular=true
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,7 +26,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int folders = 30;
+constexpr int folders = 20;
 constexpr int filesPerFolder = 100;
 constexpr int fileCount = folders * filesPerFolder;
 const char* const identify = "/usr/bin/identify";
@@ -78,10 +82,20 @@ void run(benchmark::State& state, const std::string& command) {
     countFiles(state);
 }
 
-void BM_ornatex_check(benchmark::State& state) {
-    const std::string jobs = std::to_string(state.range(0));
+std::string checkCommand(int jobs) {
     // Exit status 1 (files refused) is expected; the summary is discarded.
-    run(state, std::string(ORNATEX_TOOL) + " check -j " + jobs + " " + tree().root.string() + " >/dev/null 2>&1");
+    return std::string(ORNATEX_TOOL) + " check -j " + std::to_string(jobs) + " " + tree().root.string() +
+           " >/dev/null 2>&1";
+}
+
+// identify decodes each file whole; find hands it as many names per call as
+// fit on a command line.
+std::string identifyCommand() {
+    return "cd " + tree().root.string() + " && find . -type f -exec " + identify + " {} + >/dev/null 2>&1";
+}
+
+void BM_ornatex_check(benchmark::State& state) {
+    run(state, checkCommand(int(state.range(0))));
 }
 
 void BM_identify(benchmark::State& state) {
@@ -89,9 +103,38 @@ void BM_identify(benchmark::State& state) {
         state.SkipWithError("ImageMagick's identify is not installed");
         return;
     }
-    // identify decodes each file whole; find hands it as many names per call
-    // as fit on a command line.
-    run(state, "cd " + tree().root.string() + " && find . -type f -exec " + identify + " {} + >/dev/null 2>&1");
+    run(state, identifyCommand());
+}
+
+double secondsToRun(const std::string& command) {
+    const auto start = std::chrono::steady_clock::now();
+    if (std::system(command.c_str()) == -1) return -1;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// check (one thread a core) and identify in turn, best of three rounds each;
+// "check_speedup" is identify's best time over check's.
+void BM_check_vs_identify(benchmark::State& state) {
+    if (!fs::exists(identify)) {
+        state.SkipWithError("ImageMagick's identify is not installed");
+        return;
+    }
+    const std::string check = checkCommand(int(state.range(0))), reference = identifyCommand();
+    double bestCheck = 1e30, bestIdentify = 1e30;
+    for (auto _ : state) {
+        for (int round = 0; round < 3; ++round) {
+            const double c = secondsToRun(check), i = secondsToRun(reference);
+            if (c < 0 || i < 0) {
+                state.SkipWithError("cannot run the command");
+                return;
+            }
+            bestCheck = std::min(bestCheck, c);
+            bestIdentify = std::min(bestIdentify, i);
+        }
+    }
+    state.counters["check_ms"] = bestCheck * 1e3;
+    state.counters["identify_ms"] = bestIdentify * 1e3;
+    state.counters["check_speedup"] = bestIdentify / bestCheck;
 }
 
 // The floor for any checker: reading every file once, in this process.
@@ -123,6 +166,7 @@ const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
 
 BENCHMARK(BM_ornatex_check)->Arg(1)->Arg(cores)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_identify)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_check_vs_identify)->Arg(cores)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_read_every_file)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_memcpy_all_bytes)->Unit(benchmark::kMillisecond);
 

@@ -26,6 +26,21 @@ install(FILES
 file(RELATIVE_PATH ORNATEX_PC_TO_PREFIX
   ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
 string(REGEX REPLACE "/$" "" ORNATEX_PC_TO_PREFIX "${ORNATEX_PC_TO_PREFIX}")
+set(ORNATEX_PC_PREFIX "\${pcfiledir}/${ORNATEX_PC_TO_PREFIX}")
+set(ORNATEX_PC_INCLUDE_FLAG " -I\${includedir}")
+set(ORNATEX_PC_LIBDIR_FLAG " -L\${libdir}")
+# Installed under /usr (a distribution's package), the paths are written
+# plainly, and /usr/include and the system library folder, which the compiler
+# and the linker search anyway, are not named at all.
+if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+  set(ORNATEX_PC_PREFIX "/usr")
+  if(CMAKE_INSTALL_INCLUDEDIR STREQUAL "include")
+    set(ORNATEX_PC_INCLUDE_FLAG "")
+  endif()
+  if(CMAKE_INSTALL_LIBDIR MATCHES "^lib(64|32)?(/${CMAKE_LIBRARY_ARCHITECTURE})?$")
+    set(ORNATEX_PC_LIBDIR_FLAG "")
+  endif()
+endif()
 # The engine libraries lie outside the linker's and the loader's search
 # paths, so the .pc file names their folder for both.
 if(WIN32)

@@ -41,10 +41,15 @@ FileReport notAnImage(const std::string& path, std::uint64_t fileSize);
 // cannot be listed, a link that leads nowhere): "cannot read: REASON".
 FileReport unreadable(const std::string& path, const std::string& reason);
 
+// Whether the name ends in an image extension (.tga .icb .vda .vst .tpic
+// .tif .tiff .rgb .rgba .bw .sgi .int .inta), case aside.
+bool hasImageExtension(const std::string& path);
+
 // Whether a file found while walking a folder is worth decoding: a known
-// image extension (TGA has no signature), or a signature the library
-// recognises (TIFF, SGI, the TGA 2.0 footer). Reads at most the first 4 and
-// the last 18 bytes.
+// image extension, or bytes that the library's decode() takes for an image
+// (a TIFF or SGI signature, the TGA 2.0 footer, a plausible TGA header), so
+// that a file without an image name is "not an image" exactly when decoding
+// it would say so. Reads at most the first 256 KiB and the last 18 bytes.
 bool isImageCandidate(const std::string& path);
 
 const char* originName(ornatex::ImageOrigin origin);

@@ -19,6 +19,8 @@
 #include <corvane/PrimitiveIndexed.h>
 #include <ornatex/ornatexExport.h>
 
+// Lives on the heap: create it with new and delete it through a pointer (its
+// destructor is not exported, so an object on the stack or held by value does not link).
 class ORNATEX_CLASS_API kwCone : public PrimitiveIndexed {
 public:
     // radius at -x, radius at +x, length.

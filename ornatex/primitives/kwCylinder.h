@@ -5,6 +5,8 @@
 #include <ornatex/ornatexExport.h>
 #include <ornatex/primitives/kwCone.h>
 
+// Lives on the heap: create it with new and delete it through a pointer (its
+// destructor is not exported, so an object on the stack or held by value does not link).
 class ORNATEX_CLASS_API kwCylinder : public kwCone {
 public:
     // radius, length.

@@ -13,6 +13,8 @@
 #include <corvane/kwVec3.h>
 #include <ornatex/ornatexExport.h>
 
+// Lives on the heap: create it with new and delete it through a pointer (its
+// destructor is not exported, so an object on the stack or held by value does not link).
 class ORNATEX_CLASS_API kwSphere : public PrimitiveInterleaved {
 public:
     ORNATEX_MEMBER_API explicit kwSphere(float radius);

@@ -3,8 +3,12 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <vector>
 
 #include "ToolTestSupport.h"
 
@@ -54,18 +58,21 @@ TEST(ToolCheckWalk, DanglingAndLoopingLinksAreFailuresNotSilence) {
     fs::copy_file(dataFile("pillow-200x32_rgba_bl_raw.tga"), root + "/ok/plane.tga");
     fs::create_symlink("nowhere.tga", root + "/dangling.tga");
     fs::create_symlink("loop", root + "/loop");
-    // A link to a file is looked through; a link to a folder is not walked.
+    // A link to a file is looked through; a link to a folder already walked
+    // is skipped, with a word.
     fs::create_symlink("ok/plane.tga", root + "/linked.tga");
     fs::create_directory_symlink("ok", root + "/folder-link");
 
     const Captured r = runCaptured("check " + root);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, root + "/dangling.tga: cannot read: No such file or directory\n" + root +
+                         "/folder-link: skipped: the same folder as " + root + "/ok, checked once\n" + root +
                          "/loop: cannot read: Too many levels of symbolic links\n");
     EXPECT_EQ(r.out.rfind("4 files checked in ", 0), 0u) << r.out;
     EXPECT_NE(r.out.find("  loaded               2\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("  refused              0\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("  cannot read          2\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  skipped links        1\n"), std::string::npos) << r.out;
 
     const Captured json = runCaptured("check --json " + root);
     EXPECT_EQ(json.status, 1);
@@ -84,6 +91,162 @@ TEST(ToolCheckWalk, DanglingAndLoopingLinksAreFailuresNotSilence) {
     EXPECT_EQ(named.status, 1);
     EXPECT_EQ(named.err, root + "/dangling.tga: cannot read: No such file or directory\n");
 }
+
+// A folder whose only entry is a link to a folder of broken files: the files
+// behind the link are checked and fail the run; --no-follow lists the link
+// and passes over it.
+TEST(ToolCheckWalk, LinksToFoldersAreFollowedUnlessAskedNot) {
+    TempDir dir;
+    const std::string elsewhere = dir.file("elsewhere"), root = dir.file("tree");
+    fs::create_directories(elsewhere + "/deeper");
+    fs::create_directories(root);
+    fs::copy_file(dataFile("pillow-rgba16.tga"), elsewhere + "/icon16.tga");
+    fs::copy_file(dataFile("pillow-200x32_rgba_bl_raw.tga"), elsewhere + "/deeper/plane.tga");
+    fs::create_directory_symlink("../elsewhere", root + "/broken");
+
+    const Captured followed = runCaptured("check " + root);
+    EXPECT_EQ(followed.status, 1);
+    EXPECT_EQ(followed.err, root + "/broken/icon16.tga: pixel depth 16, only 24 and 32 supported\n");
+    EXPECT_EQ(followed.out.rfind("2 files checked in ", 0), 0u) << followed.out;
+    EXPECT_NE(followed.out.find("  loaded               1\n"), std::string::npos) << followed.out;
+    EXPECT_NE(followed.out.find("  refused              1\n"), std::string::npos) << followed.out;
+    EXPECT_NE(followed.out.find("  skipped links        0\n"), std::string::npos) << followed.out;
+
+    const Captured json = runCaptured("check --json " + root);
+    EXPECT_EQ(json.status, 1);
+    const nlohmann::json report = nlohmann::json::parse(json.out);
+    ASSERT_EQ(report.size(), 2u);
+    EXPECT_EQ(report[0]["file"], root + "/broken/deeper/plane.tga");
+    EXPECT_EQ(report[0]["ok"], true);
+    EXPECT_EQ(report[1]["file"], root + "/broken/icon16.tga");
+    EXPECT_EQ(report[1]["ok"], false);
+
+    const Captured skipped = runCaptured("check --no-follow " + root);
+    EXPECT_EQ(skipped.status, 0);
+    EXPECT_EQ(skipped.err, root + "/broken: skipped: link to a folder (--no-follow)\n");
+    EXPECT_EQ(skipped.out.rfind("0 files checked in ", 0), 0u) << skipped.out;
+    EXPECT_NE(skipped.out.find("  skipped links        1\n"), std::string::npos) << skipped.out;
+    const Captured skippedJson = runCaptured("check --no-follow --json " + root);
+    EXPECT_EQ(skippedJson.status, 0);
+    EXPECT_EQ(skippedJson.err, skipped.err);
+    EXPECT_EQ(nlohmann::json::parse(skippedJson.out).size(), 0u);
+
+    // A link named on the command line is the folder the user asked for.
+    const Captured named = runCaptured("check --no-follow " + root + "/broken");
+    EXPECT_EQ(named.status, 1);
+    EXPECT_EQ(named.out.rfind("2 files checked in ", 0), 0u) << named.out;
+}
+
+// Each real folder is walked once: a link back up is a loop that cannot be
+// read, a second way into a folder is skipped, and the files are counted
+// under their real path.
+TEST(ToolCheckWalk, EachRealFolderOnceAndLoopsCannotBeRead) {
+    TempDir dir;
+    const std::string root = dir.file("tree");
+    fs::create_directories(root + "/a/b");
+    fs::create_directories(root + "/z");
+    fs::copy_file(dataFile("pillow-200x32_rgba_bl_raw.tga"), root + "/a/b/plane.tga");
+    fs::copy_file(dataFile("pillow-hopper.rgb"), root + "/z/hopper.rgb");
+    fs::create_directory_symlink("../..", root + "/a/b/up");        // back to the tree itself
+    fs::create_directory_symlink("../z", root + "/a/also-z");      // z, walked as z
+    fs::create_directory_symlink("z", root + "/y");                 // the same again
+
+    const Captured r = runCaptured("check " + root);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, root + "/a/also-z: skipped: the same folder as " + root + "/z, checked once\n" + root +
+                         "/a/b/up: cannot read: a link back to a folder above it (a loop)\n" + root +
+                         "/y: skipped: the same folder as " + root + "/z, checked once\n");
+    EXPECT_EQ(r.out.rfind("3 files checked in ", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("  loaded               2\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  cannot read          1\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  skipped links        2\n"), std::string::npos) << r.out;
+
+    const Captured json = runCaptured("check --json " + root);
+    EXPECT_EQ(json.status, 1);
+    const nlohmann::json report = nlohmann::json::parse(json.out);
+    ASSERT_EQ(report.size(), 3u);
+    EXPECT_EQ(report[0]["file"], root + "/a/b/plane.tga");
+    EXPECT_EQ(report[1]["file"], root + "/a/b/up");
+    EXPECT_EQ(report[1]["ok"], false);
+    EXPECT_EQ(report[1]["code"], "cannot_read");
+    EXPECT_EQ(report[2]["file"], root + "/z/hopper.rgb");
+}
+
+#endif
+
+namespace {
+
+// The summary's counts, in the order printed: loaded, refused, not an
+// image, cannot read.
+std::vector<int> summaryCounts(const std::string& out) {
+    std::vector<int> counts;
+    for (const char* row : {"\n  loaded ", "\n  refused ", "\n  not an image ", "\n  cannot read "}) {
+        const std::size_t at = out.find(row);
+        counts.push_back(at == std::string::npos ? -1 : std::atoi(out.c_str() + at + std::strlen(row)));
+    }
+    return counts;
+}
+
+}  // namespace
+
+// A file named on the command line and the same file alone in a folder give
+// the same summary and the same exit status, for every kind of outcome.
+TEST(ToolCheckWalk, NamedFileAndFileInFolderLandInTheSameCount) {
+    TempDir dir;
+    std::ofstream(dir.file("notes.txt"), std::ios::binary) << "not a picture\n";
+    const struct {
+        std::string source;
+        const char* name;
+        std::vector<int> counts;  // loaded, refused, not an image, cannot read
+        int status;
+    } cases[] = {
+        {dataFile("pillow-200x32_rgba_bl_raw.tga"), "plane.tga", {1, 0, 0, 0}, 0},
+        {dataFile("pillow-200x32_rgba_bl_raw.tga"), "plane.bin", {1, 0, 0, 0}, 0},  // a TGA by its header
+        {dataFile("pillow-rgba16.tga"), "icon16.tga", {0, 1, 0, 0}, 1},
+        {dir.file("notes.txt"), "notes.txt", {0, 0, 1, 0}, 0},
+        {dir.file("notes.txt"), "notes.tga", {0, 1, 0, 0}, 1},  // an image by its name, refused
+    };
+    for (const auto& c : cases) {
+        const std::string folder = dir.file(std::string("alone-") + c.name);
+        fs::create_directories(folder);
+        fs::copy_file(c.source, folder + "/" + c.name);
+        const Captured named = runCaptured("check " + folder + "/" + c.name);
+        const Captured walked = runCaptured("check " + folder);
+        EXPECT_EQ(summaryCounts(named.out), c.counts) << c.name << "\n" << named.out;
+        EXPECT_EQ(summaryCounts(walked.out), c.counts) << c.name << "\n" << walked.out;
+        EXPECT_EQ(named.status, c.status) << c.name;
+        EXPECT_EQ(walked.status, c.status) << c.name;
+    }
+#if !defined(_WIN32)
+    const std::string folder = dir.file("alone-dangling");
+    fs::create_directories(folder);
+    fs::create_symlink("nowhere.tga", folder + "/dangling.tga");
+    const Captured named = runCaptured("check " + folder + "/dangling.tga");
+    const Captured walked = runCaptured("check " + folder);
+    EXPECT_EQ(summaryCounts(named.out), (std::vector<int>{0, 0, 0, 1})) << named.out;
+    EXPECT_EQ(summaryCounts(walked.out), (std::vector<int>{0, 0, 0, 1})) << walked.out;
+    EXPECT_EQ(named.status, 1);
+    EXPECT_EQ(walked.status, 1);
+#endif
+}
+
+#if defined(_WIN32)
+// Paths are printed as the user spelled the folder, and what the walk adds
+// uses the same separator, so that no line mixes '/' and '\'.
+TEST(ToolCheckWalk, PrintedPathsKeepOneSeparator) {
+    TempDir dir;
+    fs::create_directories(dir.path / "textures" / "legacy");
+    fs::copy_file(dataFile("pillow-rgba16.tga"), dir.path / "textures" / "legacy" / "icon16.tga");
+    const std::string slashed = dir.path.generic_string() + "/textures/legacy";
+    const Captured slash = runCaptured("check \"" + slashed + "\"");
+    EXPECT_EQ(slash.err, slashed + "/icon16.tga: pixel depth 16, only 24 and 32 supported\n");
+    const std::string native = (dir.path / "textures").make_preferred().string();
+    const Captured backslash = runCaptured("check \"" + native + "\"");
+    EXPECT_EQ(backslash.err, native + "\\legacy\\icon16.tga: pixel depth 16, only 24 and 32 supported\n");
+}
+#endif
+
+#if !defined(_WIN32)
 
 // Unix names are bytes: one that is not UTF-8 is kept exactly, in base64,
 // beside its text form, so that a script can open the file again.
