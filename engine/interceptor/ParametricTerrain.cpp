@@ -352,12 +352,15 @@ void ParametricTerrain::positionChanged() {
     }
     viewReach = farthest * coneMargin;
 
-    // The finest level with a cell that spans more than morphEnd of its
-    // distance from the camera somewhere (none is nearer than the camera's
-    // height above the mean plane): finer ones look just like it.
+    // The finest level drawn: two below the first whose cells span more
+    // than morphEnd of their distance from the camera somewhere (none is
+    // nearer than the camera's height above the mean plane). A level whose
+    // cells all span less has morphed into the next one's shape, but is lit
+    // at its own vertices; dropping it only when its cells are a ninth of
+    // that keeps the light's highlight from jumping when it goes.
     const double above = eye[1] - meanHeight;
     int finest = 0;
-    while (finest < maxLatticeLevel && power3(finest) * step0 <= morphEnd * above) ++finest;
+    while (finest < maxLatticeLevel && power3(finest + 2) * step0 <= morphEnd * above) ++finest;
     int count = 1;
     while (count < maxLevels && finest + count <= maxLatticeLevel && !(reach(finest + count - 1) >= viewReach))
         ++count;

@@ -16,9 +16,10 @@
 //
 // Which levels. Levels are chosen by their size on screen: a level whose
 // cells are everywhere smaller than morphEnd of their distance from the
-// camera looks exactly like the next level up (see morphing) and is not
-// drawn, so from high above (or with the world shrunk) the finest drawn
-// level is a coarse one. From the finest, as many levels are drawn as the
+// camera has the next level's shape (see morphing); two levels finer than
+// the first that does not, the finest drawn, are not drawn (vertex lighting
+// still tells their vertices apart), so from high above, or with the world
+// shrunk, the finest drawn level is a coarse one. From the finest, as many levels are drawn as the
 // view needs to reach the edge of the window, whose shape setViewAspect
 // gives; never more than maxLevels, whatever the scale.
 //

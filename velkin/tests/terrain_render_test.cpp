@@ -247,6 +247,10 @@ TEST(TerrainRender, LevelEdgesShowNoStep) {
         const double inside = meanStep(p, edge, -6.0, 2.0), outside = meanStep(p, edge, 6.0, 2.0);
         EXPECT_LE(across, std::max(inside, outside) + 1.0)
             << "tilt " << tilt << ": inside " << inside << ", outside " << outside;
+        // Nor does the detail stop there: the contrast between neighbours
+        // is about the same on both sides.
+        EXPECT_LE(std::abs(inside - outside), 0.5 * std::max(inside, outside) + 1.0)
+            << "tilt " << tilt << ": inside " << inside << ", outside " << outside;
     }
     EXPECT_GT(seen, 100u) << "level edges in the pictures";
 }
@@ -257,9 +261,9 @@ TEST(TerrainRender, ASlowZoomChangesNoPixelSharply) {
     f.aircraftAway();
     std::vector<unsigned char> before = f.frame().rgb;
     int sharp = 0, worst = 0;
-    const int count = frames(240);
+    const int count = frames(360);
     for (int i = 0; i < count; ++i) {
-        f.drag(250, 250, 250, 249, true, true);  // one pixel up: 0.998
+        f.drag(250, 250, 250, 248, true, true);  // two pixels up: 0.996, to 0.24 in 360 frames
         const Picture& p = f.frame();
         for (std::size_t k = 0; k < p.rgb.size(); k += 3) {
             const int change = std::abs(p.rgb[k] + p.rgb[k + 1] + p.rgb[k + 2] - before[k] - before[k + 1] - before[k + 2]);
