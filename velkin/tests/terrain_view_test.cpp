@@ -67,7 +67,7 @@ std::vector<Triangle> terrainInScene(const WindowApp& app) {
 // ceiling and `drags` both-button drags from the middle of the window to
 // 300 pixels above it, then a tap of Shift. Returns the share of the
 // camera's rays, on a 21 x 21 grid across the picture, that meet the terrain.
-double coverageAfterShrinking(int drags, float expectedScale, int width = 500, int height = 500) {
+double coverageAfterShrinking(int drags, float expectedScale, int width = 500, int height = 500, float x = 0.0f) {
     ScriptedApp app([drags](kwWindowScript& s) {
         int r = 0;
         s.mouse(r++, 250, 250);
@@ -79,7 +79,7 @@ double coverageAfterShrinking(int drags, float expectedScale, int width = 500, i
         s.press(r, vkShift);
         s.closeAfter(r + 3);
     });
-    app->aircraft->translate(0.0f, Interceptor::maxHeight - 1.0f, 0.0f);  // from 1 to the ceiling
+    app->aircraft->translate(x, Interceptor::maxHeight - 1.0f, 0.0f);  // from 1 to the ceiling
     app->window->setSize(width, height);
     app->run();
     EXPECT_NEAR(app->world->matrix[0], expectedScale, expectedScale * 1e-5) << "the world's scale";
@@ -121,12 +121,15 @@ TEST(TerrainView, FillsTheViewWithTheWorldShrunkTo0_05ToTheFourth) {
 }
 
 // Windows resized to 16:9, 2:1 and 1:2 (the vertical field of view stays 60
-// degrees, so wide windows see further to the sides).
+// degrees, so wide windows see further to the sides), with the aircraft at
+// the start and 11 units to the side of it.
 TEST(TerrainView, FillsWindowsOfAnyShapeFromTheCeiling) {
-    EXPECT_EQ(coverageAfterShrinking(0, 1.0f, 889, 500), 1.0);
-    EXPECT_EQ(coverageAfterShrinking(0, 1.0f, 1000, 500), 1.0);
-    EXPECT_EQ(coverageAfterShrinking(0, 1.0f, 500, 1000), 1.0);
-    EXPECT_EQ(coverageAfterShrinking(1, 0.05f, 1000, 500), 1.0);
+    for (float x : {0.0f, 11.0f}) {
+        EXPECT_EQ(coverageAfterShrinking(0, 1.0f, 889, 500, x), 1.0) << x;
+        EXPECT_EQ(coverageAfterShrinking(0, 1.0f, 1000, 500, x), 1.0) << x;
+        EXPECT_EQ(coverageAfterShrinking(0, 1.0f, 500, 1000, x), 1.0) << x;
+        EXPECT_EQ(coverageAfterShrinking(1, 0.05f, 1000, 500, x), 1.0) << x;
+    }
 }
 
 }  // namespace
