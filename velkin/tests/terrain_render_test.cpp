@@ -55,6 +55,29 @@ struct Picture {
             for (int x = 0; x < width; ++x) count += black(x, y);
         return double(count) / (double(width) * height);
     }
+    // The first pinhole, if any.
+    bool firstPinhole(int& px, int& py) const {
+        for (int y = 1; y + 1 < height; ++y)
+            for (int x = 1; x + 1 < width; ++x)
+                if (black(x, y) && ((!black(x - 1, y) && !black(x + 1, y)) || (!black(x, y - 1) && !black(x, y + 1)))) {
+                    px = x, py = y;
+                    return true;
+                }
+        return false;
+    }
+    // The square of side 2 * half around (cx, cy), each pixel `factor` times as large.
+    Picture magnified(int cx, int cy, int half, int factor) const {
+        Picture out;
+        out.width = out.height = 2 * half * factor;
+        out.rgb.resize(std::size_t(out.width) * out.height * 3);
+        for (int y = 0; y < out.height; ++y)
+            for (int x = 0; x < out.width; ++x) {
+                const int sx = std::min(width - 1, std::max(0, cx - half + x / factor));
+                const int sy = std::min(height - 1, std::max(0, cy - half + y / factor));
+                std::copy_n(&rgb[(std::size_t(sy) * width + sx) * 3], 3, &out.rgb[(std::size_t(y) * out.width + x) * 3]);
+            }
+        return out;
+    }
     void save(const std::string& name) const {
         const char* folder = std::getenv("VELKIN_TERRAIN_PICTURES");
         if (!folder || !*folder) return;
@@ -128,6 +151,13 @@ public:
     Picture picture;
 };
 
+struct EdgePoint;
+std::vector<EdgePoint> levelEdges(const WindowApp& app, int perSide);
+
+// Saves the frame and, 8 times as large, the 50 x 50 pixels around its
+// first pinhole or, where it has none, around a level's edge.
+void saveSeam(const Flight& f);
+
 TEST(TerrainRender, NoPinholesWhereLevelsMeetWhileFlying) {
     struct Setting {
         int turn, tilt;
@@ -147,7 +177,7 @@ TEST(TerrainRender, NoPinholesWhereLevelsMeetWhileFlying) {
             const int holes = f.frame().pinholes();
             if (holes > worstHere) {
                 worstHere = holes;
-                if (s.turn == 30) f.picture.save("seam");
+                if (s.turn == 30) saveSeam(f);
             }
             holed += holes > 0;
             worst = std::max(worst, holes);
@@ -212,6 +242,18 @@ std::vector<EdgePoint> levelEdges(const WindowApp& app, int perSide) {
             }
     }
     return out;
+}
+
+void saveSeam(const Flight& f) {
+    if (!std::getenv("VELKIN_TERRAIN_PICTURES")) return;
+    const Picture& p = f.picture;
+    p.save("seam");
+    int x = p.width / 2, y = p.height / 2;
+    if (!p.firstPinhole(x, y)) {
+        const std::vector<EdgePoint> edge = levelEdges(*f.app, 200);
+        if (!edge.empty()) x = int(edge[edge.size() / 2].x), y = int(edge[edge.size() / 2].y);
+    }
+    p.magnified(x, y, 25, 8).save("seam-magnified");
 }
 
 // Mean brightness difference of pixels `gap` apart across the line through
