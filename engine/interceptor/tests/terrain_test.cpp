@@ -139,6 +139,39 @@ const float* vertexAt(const PrimitiveIndexed* mesh, float x, float z) {
     return nullptr;
 }
 
+// The camera 20 above the origin, 21.5 above the mean height. At (44, 0),
+// 48.97 from it, a cell of 2 spans less than a 24th: the vertex lies on
+// level 1's triangle, a third of the way from its vertex (42, 0) to (48, 0);
+// level 1 (cells of 6) shows the hills, -1.5 + 0.7 sin(0.31 x) cos(0.27 z),
+// but not the ripples. At (30, 0), 37.0 away (a 18.5th), it is 0.70 of the
+// way from its own height to level 1's surface.
+TEST(ParametricTerrain, HeightsBlendIntoTheCoarserLevelWithDistance) {
+    ParametricTerrain t;
+    auto hills = [](double x) { return -1.5 + 0.7 * std::sin(0.31 * x); };
+    const float* far = vertexAt(t.getMesh(), 44.0f, 0.0f);
+    ASSERT_TRUE(far);
+    EXPECT_NEAR(far[4], hills(42) + (hills(48) - hills(42)) / 3.0, 1e-5);
+    const float* mid = vertexAt(t.getMesh(), 30.0f, 0.0f);
+    ASSERT_TRUE(mid);
+    const double blend = (1.0 / 12 - 2.0 / std::hypot(30.0, 21.5)) / (1.0 / 12 - 1.0 / 24);
+    EXPECT_NEAR(blend, 0.70, 0.01);
+    EXPECT_NEAR(mid[4], ParametricTerrain::heightAt(30.0f, 0.0f) + blend * (hills(30) - ParametricTerrain::heightAt(30.0f, 0.0f)),
+                1e-5);
+    const float midHeight = mid[4];
+    // The camera moves within the block: heights are recomputed, the grid stays.
+    const unsigned version = t.getMesh()->getArrayVersion();
+    t.setCurrentPos(kwVec3(1.0f, 0.0f, 0.0f));
+    t.update(nullptr);
+    EXPECT_EQ(t.getRebuildCount(), 1u);
+    EXPECT_EQ(t.getMorphCount(), 1u);
+    EXPECT_EQ(t.getMesh()->getArrayVersion(), version + 1);
+    EXPECT_NE(vertexAt(t.getMesh(), 30.0f, 0.0f)[4], midHeight) << "nearer now, less blended";
+    // An update with the camera where it was changes nothing.
+    t.update(nullptr);
+    EXPECT_EQ(t.getMorphCount(), 1u);
+    EXPECT_EQ(t.getMesh()->getArrayVersion(), version + 1);
+}
+
 TEST(ParametricTerrain, APlaceLooksTheSameFromWhereverItWasBuilt) {
     ParametricTerrain near, far;
     far.setCurrentPos(kwVec3(13.0f, 0.0f, 0.0f));
