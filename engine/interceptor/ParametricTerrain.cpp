@@ -156,6 +156,7 @@ double ParametricTerrain::reach(int level) {
 
 ParametricTerrain::ParametricTerrain() : TileTerrain(terrainTileSize) {
     eye[1] = viewAbove;
+    viewReach = builtReach = std::numeric_limits<double>::infinity();  // no view measured yet
     layOut(0.0, 0.0, 0, 1);
     build(0);
     levels[0].built = wanted[0];
@@ -294,6 +295,14 @@ void ParametricTerrain::build(int slot) {
         holeZ0 = std::llround((w.holeZ - h - z0) / step);
         holeZ1 = std::llround((w.holeZ + h - z0) / step);
     }
+    // Cells wholly beyond the view's reach from the viewer are not drawn:
+    // the window cannot show them, and they would cost as much as the rest.
+    const double reachSteps = viewReach / step0;
+    auto outOfView = [&](int i, int j) {
+        const double dx = std::max(0.0, std::abs(x0 + (i + 0.5) * step - viewer[0]) - step / 2);
+        const double dz = std::max(0.0, std::abs(z0 + (j + 0.5) * step - viewer[1]) - step / 2);
+        return dx * dx + dz * dz > reachSteps * reachSteps;
+    };
     unsigned count = 0;
     auto triangle = [&](unsigned short p, unsigned short q, unsigned short r) {
         if (p == q || q == r || p == r) return;
@@ -304,6 +313,7 @@ void ParametricTerrain::build(int slot) {
     for (int j = 0; j < cells; ++j)
         for (int i = 0; i < cells; ++i) {
             if (w.holed && i >= hole0 && i < hole1 && j >= holeZ0 && j < holeZ1) continue;
+            if (outOfView(i, j)) continue;
             const unsigned short a0 = target[j * side + i], b0 = target[j * side + i + 1];
             const unsigned short c0 = target[(j + 1) * side + i], d0 = target[(j + 1) * side + i + 1];
             triangle(a0, c0, b0);
@@ -364,13 +374,16 @@ void ParametricTerrain::positionChanged() {
     int count = 1;
     while (count < maxLevels && finest + count <= maxLatticeLevel && !(reach(finest + count - 1) >= viewReach))
         ++count;
-    layOut(p[0] / step0, p[2] / step0, finest, count);
+    viewer[0] = p[0] / step0;
+    viewer[1] = p[2] / step0;
+    layOut(viewer[0], viewer[1], finest, count);
 }
 
 void ParametricTerrain::update(kwContext* context) {
     // The transforms above may have changed since the position was given.
     positionChanged();
-    const bool eyeMoved = eye[0] != builtEye[0] || eye[1] != builtEye[1] || eye[2] != builtEye[2];
+    const bool eyeMoved = eye[0] != builtEye[0] || eye[1] != builtEye[1] || eye[2] != builtEye[2] ||
+                          viewReach != builtReach;
     // Coarse to fine: a level morphs toward the one around it, and its
     // edge copies that level's vertices, so a rebuilt level rebuilds all
     // finer ones after it.
@@ -398,5 +411,6 @@ void ParametricTerrain::update(kwContext* context) {
     else if (rebuildRest)
         ++morphs;
     std::copy(eye, eye + 3, builtEye);
+    builtReach = viewReach;
     TileTerrain::update(context);
 }

@@ -46,7 +46,8 @@
 // every update it takes the viewer and the camera through the transforms
 // above it (which the mouse may have moved, turned or scaled since) into its
 // own units. A level's grid is laid out anew only when the tiles it is laid
-// out around change; its heights are recomputed when the camera moves.
+// out around change; its heights, and which of its cells lie within the
+// view's reach (the others are not drawn), are recomputed when the camera moves.
 #pragma once
 
 #include <cstdint>
@@ -155,6 +156,8 @@ private:
     int builtFinest = 0;
     double viewReach = 0;
     double viewAspect = 1.0;
+    double viewer[2] = {0.0, 0.0};         // the viewer on the plane, in level 0 steps
+    double builtReach = 0;                 // the view's reach the cells were chosen for
     double eye[3] = {0.0, 0.0, 0.0};       // the camera in this node's units
     double builtEye[3] = {0.0, 0.0, 0.0};  // the camera the heights were computed for
     std::uint32_t rebuilds = 0;
