@@ -1,6 +1,7 @@
 #include <velkin/Win3D.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include <win32/win32.h>
 
@@ -73,6 +74,12 @@ void Win3D::mouseMove(int x, int y, int) {
             // A cursor that leaves the window can ask for 0 or less, which
             // would flatten or mirror the world: keep a small positive floor.
             scaleFactor = std::max(float((ny - mouseY) + 1.0), minScaleFactor);
+            // The target's scale now: the length of its first column.
+            const double now = std::sqrt(double(target->matrix[0]) * target->matrix[0] +
+                                         double(target->matrix[1]) * target->matrix[1] +
+                                         double(target->matrix[2]) * target->matrix[2]);
+            if (now > 0.0)
+                scaleFactor = float(std::min(std::max(double(scaleFactor), minTargetScale / now), maxTargetScale / now));
             target->scale(scaleFactor, scaleFactor, scaleFactor);
             target->rotate(roll, 0.0f, 0.0f, 1.0f);
             target->translate(tx, ty, tz);

@@ -2,7 +2,10 @@
 // held, as byte flags the frame reads, and lets the mouse move, turn and
 // scale one transform, the target: the right button drags it, the left
 // button turns it about its own origin, both together scale and roll it.
-// Q undoes the mouse's work. One event's scale is at least minScaleFactor.
+// Q undoes the mouse's work. One event's scale is at least minScaleFactor,
+// and the target's own scale stays between minTargetScale and maxTargetScale:
+// beyond them single-precision coordinates (or the camera's far clip) would
+// no longer hold the terrain.
 #pragma once
 
 #include <corvane/kwEventWindow.h>
@@ -14,6 +17,9 @@ class Win3D : public kwEventWindow {
 public:
     // Smallest scale one both-button event applies.
     static constexpr float minScaleFactor = 0.05f;
+    // Bounds of the scale the mouse gives the target (0.05^18 and 1000).
+    static constexpr float minTargetScale = 3.8e-24f;
+    static constexpr float maxTargetScale = 1000.0f;
 
     explicit Win3D(WindowApp* owner);
     ~Win3D() override;

@@ -90,6 +90,8 @@ void WindowApp::run() {
 }
 
 void WindowApp::updateFrame() {
+    // The terrain covers the window's view as the window is shaped now.
+    if (window->width > 0 && window->height > 0) terrain->setViewAspect(double(window->width) / window->height);
     updateControls();
     if (window->keySpace) fireMissiles();
     ++frameCount;

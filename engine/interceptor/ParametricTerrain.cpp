@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include <interceptor/SceneCoordinates.h>
 
@@ -14,11 +15,11 @@ using Terrain = ParametricTerrain;
 // held in doubles: exact up to 2^53, and no integer overflow however far a
 // position lies); a level L vertex lies every 3^L steps.
 constexpr double step0 = Terrain::gridSpacing;
-constexpr int maxSide = Terrain::innerTiles * Terrain::tileCells + 1;  // vertices along level 0's side
-constexpr int ringSide = Terrain::ringTiles * Terrain::tileCells + 1;
-static_assert(maxSide * maxSide <= 65536 && ringSide * ringSide <= 65536, "grid indices must fit in 16 bits");
-static_assert(Terrain::innerTiles % Terrain::levelFactor == 0 && Terrain::ringTiles % Terrain::levelFactor == 0,
-              "a level's block must be whole tiles of the level above");
+constexpr int cells = Terrain::blockTiles * Terrain::tileCells;  // cells along a block's side
+constexpr int side = cells + 1;                                   // vertices along it
+constexpr int coarseSide = cells / Terrain::levelFactor + 1;      // coarser level's vertices along it
+static_assert(side * side <= 65536, "grid indices must fit in 16 bits");
+static_assert(Terrain::blockTiles % Terrain::levelFactor == 0, "a level's block must be whole tiles of the level above");
 
 // The height field: h(x, z) = -1.5 + a sin(kx x) cos(kz z) + b sin(px x + pz z):
 // hills, and ripples across them.
@@ -32,12 +33,12 @@ const double hillWavelength = twoPi / std::max(kx, kz);
 const double rippleWavelength = twoPi / std::hypot(px, pz);
 constexpr double stepsPerWavelength = 3.0;
 
-// The view: the corner of a square window with a 60 degree vertical field
-// of view lies tan 30 * sqrt 2 from the axis at unit depth; the cone through
-// the corners holds the whole picture however the camera is turned about
-// its axis. It is sampled by 16 rays, whose polygon falls short of the
-// cone by at most 1 - cos(pi / 16); the margin makes up for it.
-constexpr double cornerSlope = 0.57735026918962576 * 1.4142135623730951;
+// The view: a window of aspect w / h with a 60 degree vertical field of view
+// has its corners sqrt(1 + aspect^2) tan 30 from the axis at unit depth; the
+// cone through the corners holds the whole picture however the camera is
+// turned about its axis. It is sampled by 16 rays, whose polygon falls short
+// of the cone by at most 1 - cos(pi / 16); the margin makes up for it.
+constexpr double tan30 = 0.57735026918962576;
 constexpr int viewRays = 16;
 constexpr double coneMargin = 1.02;
 
@@ -46,12 +47,9 @@ double power3(int level) {
     for (int i = 0; i < level; ++i) p *= Terrain::levelFactor;
     return p;
 }
-double levelStep(int level) { return power3(level); }
 double tileSteps(int level) { return Terrain::tileCells * power3(level); }
-int blockTiles(int level) { return level == 0 ? Terrain::innerTiles : Terrain::ringTiles; }
-int sideVertices(int level) { return blockTiles(level) * Terrain::tileCells + 1; }
 // Half the side of a level's block, in level 0 steps.
-double halfSide(int level) { return blockTiles(level) * tileSteps(level) / 2.0; }
+double halfSide(int level) { return cells * power3(level) / 2.0; }
 // Centre, in level 0 steps, of the level's tile that holds plane coordinate u (steps).
 double tileCentre(double u, int level) {
     const double t = tileSteps(level);
@@ -63,7 +61,7 @@ struct Detail {
     bool hills, ripples;
 };
 Detail detailOf(int level) {
-    const double spacing = levelStep(level) * step0;
+    const double spacing = power3(level) * step0;
     return {spacing * stepsPerWavelength <= hillWavelength, spacing * stepsPerWavelength <= rippleWavelength};
 }
 
@@ -75,6 +73,8 @@ struct Sample {
 struct Wave {
     double sine, cosine;
 };
+Wave columnWave(double x) { return {std::sin(kx * x), std::cos(kx * x)}; }
+Wave rowWave(double z) { return {std::sin(kz * z), std::cos(kz * z)}; }
 Sample sampleAt(double x, double z, const Wave& column, const Wave& row, Detail detail) {
     Sample s{meanHeight, 0.0, 0.0};
     if (detail.hills) {
@@ -91,11 +91,6 @@ Sample sampleAt(double x, double z, const Wave& column, const Wave& row, Detail 
     }
     return s;
 }
-Sample sampleAt(double x, double z, Detail detail) {
-    if (!detail.hills) return sampleAt(x, z, Wave{}, Wave{}, detail);
-    return sampleAt(x, z, Wave{std::sin(kx * x), std::cos(kx * x)}, Wave{std::sin(kz * z), std::cos(kz * z)},
-                    detail);
-}
 
 vertexN3V3 vertexOf(double x, double z, const Sample& s) {
     // Normal of the surface y = h(x, z): (-dh/dx, 1, -dh/dz), normalised.
@@ -103,9 +98,54 @@ vertexN3V3 vertexOf(double x, double z, const Sample& s) {
     return vertexN3V3{float(-s.dx / len), float(1.0 / len), float(-s.dz / len), float(x), float(s.y), float(z)};
 }
 
+// A level's grid of vertex records, the surface that a finer level morphs
+// toward: `side` x `side` records, the first at lattice point (x0, z0)
+// steps, `step` steps apart.
+struct Grid {
+    const vertexN3V3* records;
+    int side;
+    double x0, z0, step;
+    const vertexN3V3& at(int i, int j) const { return records[j * side + i]; }
+};
+
+// Height and normal of the grid's triangles at its cell (ic, jc), a third
+// of a cell in along x (u) and z (v) times 0, 1 or 2: the same two triangles
+// a level draws a cell with, split along the diagonal from (ic + 1, jc) to
+// (ic, jc + 1).
+struct Surface {
+    double y, nx, ny, nz;
+};
+Surface surfaceAt(const Grid& g, int ic, int jc, int ru, int rv) {
+    const vertexN3V3* p0;
+    const vertexN3V3* p1;
+    const vertexN3V3* p2;
+    double u, v;
+    if (ru + rv <= Terrain::levelFactor) {
+        p0 = &g.at(ic, jc), p1 = &g.at(ru ? ic + 1 : ic, jc), p2 = &g.at(ic, rv ? jc + 1 : jc);
+        u = ru / 3.0, v = rv / 3.0;
+    } else {
+        p0 = &g.at(ic + 1, jc + 1), p1 = &g.at(ic, jc + 1), p2 = &g.at(ic + 1, jc);
+        u = 1.0 - ru / 3.0, v = 1.0 - rv / 3.0;
+    }
+    auto mix = [u, v](float c0, float c1, float c2) { return c0 + u * (double(c1) - c0) + v * (double(c2) - c0); };
+    return {mix(p0->y, p1->y, p2->y), mix(p0->nx, p1->nx, p2->nx), mix(p0->ny, p1->ny, p2->ny),
+            mix(p0->nz, p1->nz, p2->nz)};
+}
+
+// How far a vertex has morphed toward the coarser level: 0 while its cell
+// spans morphStart of its distance from the camera or more, 1 from morphEnd
+// down, linear in between.
+double morphOf(double cellUnits, double distance) {
+    if (!(distance > 0.0)) return 0.0;
+    const double r = cellUnits / distance;
+    return std::min(1.0, std::max(0.0, (Terrain::morphStart - r) / (Terrain::morphStart - Terrain::morphEnd)));
+}
+
 }  // namespace
 
-float ParametricTerrain::heightAt(float x, float z) { return float(sampleAt(x, z, Detail{true, true}).y); }
+float ParametricTerrain::heightAt(float x, float z) {
+    return float(sampleAt(x, z, columnWave(x), rowWave(z), Detail{true, true}).y);
+}
 
 double ParametricTerrain::reach(int level) {
     if (level < 0) return 0.0;
@@ -115,123 +155,181 @@ double ParametricTerrain::reach(int level) {
 }
 
 ParametricTerrain::ParametricTerrain() : TileTerrain(terrainTileSize) {
-    layOut(0.0, 0.0, 1);
-    wantedCount = 1;
+    eye[1] = viewAbove;
+    viewReach = builtReach = std::numeric_limits<double>::infinity();  // no view measured yet
+    layOut(0.0, 0.0, 0, 1);
     build(0);
+    levels[0].built = wanted[0];
+    ++levelRebuilds;
     builtCount = 1;
+    builtEye[1] = eye[1];
     rebuilds = 1;
 }
 
 ParametricTerrain::~ParametricTerrain() = default;  // the meshes, children, own the arrays
 
-const PrimitiveIndexed* ParametricTerrain::getLevelMesh(int level) const {
-    return level >= 0 && level < maxLevels ? levels[level].mesh : nullptr;
+const PrimitiveIndexed* ParametricTerrain::getLevelMesh(int slot) const {
+    return slot >= 0 && slot < maxLevels ? levels[slot].mesh : nullptr;
 }
 
-void ParametricTerrain::layOut(double viewerX, double viewerZ, int count) {
-    for (int level = 0; level < count; ++level) {
-        Layout& w = wanted[level];
+unsigned ParametricTerrain::getTriangleCount() const {
+    unsigned triangles = 0;
+    for (int slot = 0; slot < builtCount; ++slot) triangles += levels[slot].mesh->getIndexCount() / 3;
+    return triangles;
+}
+
+void ParametricTerrain::setViewAspect(double aspect) {
+    if (aspect > 0.0 && std::isfinite(aspect)) viewAspect = aspect;
+}
+
+void ParametricTerrain::layOut(double viewerX, double viewerZ, int finest, int count) {
+    for (int slot = 0; slot < count; ++slot) {
+        const int level = finest + slot;
+        Layout& w = wanted[slot];
+        w.level = level;
         w.centreX = tileCentre(viewerX, level + 1);
         w.centreZ = tileCentre(viewerZ, level + 1);
         // The finer level's block, which this one leaves out.
-        w.holeX = level > 0 ? tileCentre(viewerX, level) : 0.0;
-        w.holeZ = level > 0 ? tileCentre(viewerZ, level) : 0.0;
-        w.surrounded = level + 1 < count;
+        w.holed = slot > 0;
+        w.holeX = w.holed ? tileCentre(viewerX, level) : 0.0;
+        w.holeZ = w.holed ? tileCentre(viewerZ, level) : 0.0;
+        w.surrounded = slot + 1 < count;
     }
     wantedCount = count;
 }
 
-void ParametricTerrain::build(int level) {
-    Level& lv = levels[level];
-    const Layout& w = wanted[level];
-    const int n = sideVertices(level);
-    const double step = levelStep(level);
-    const double x0 = w.centreX - halfSide(level), z0 = w.centreZ - halfSide(level);
-    const int cells = n - 1;
+void ParametricTerrain::build(int slot) {
+    Level& lv = levels[slot];
+    const Layout& w = wanted[slot];
+    const double step = power3(w.level);
+    const double x0 = w.centreX - halfSide(w.level), z0 = w.centreZ - halfSide(w.level);
     if (!lv.mesh) {
-        lv.vertices = new vertexN3V3[unsigned(n * n)];
+        lv.vertices = new vertexN3V3[unsigned(side * side)];
         lv.indices = new unsigned short[unsigned(cells * cells * 6)];
         lv.mesh = new PrimitiveIndexed;
         lv.mesh->drawMode = kwDrawTriangles;
         addChild(lv.mesh);
     }
 
-    // Vertices. The lattice coordinate of column i is (x0 + i step) steps.
-    const Detail own = detailOf(level), coarse = detailOf(level + 1);
-    Wave column[maxSide], row[maxSide];
-    for (int i = 0; i < n; ++i) {
-        const double x = (x0 + i * step) * step0, z = (z0 + i * step) * step0;
-        column[i] = {std::sin(kx * x), std::cos(kx * x)};
-        row[i] = {std::sin(kz * z), std::cos(kz * z)};
-    }
+    // The surface this level morphs toward: the coarser level around it,
+    // built before it, or where there is none, the next level's own
+    // vertices over this block (a third as many along each side).
     const int f = levelFactor;
+    Grid coarse{nullptr, coarseSide, x0, z0, step * f};
+    std::vector<vertexN3V3> own;
+    if (w.surrounded) {
+        const Layout& c = levels[slot + 1].built;
+        coarse = Grid{levels[slot + 1].vertices, side, c.centreX - halfSide(c.level), c.centreZ - halfSide(c.level),
+                      step * f};
+    } else {
+        const Detail detail = detailOf(w.level + 1);
+        own.resize(std::size_t(coarseSide) * coarseSide);
+        for (int j = 0; j < coarseSide; ++j) {
+            const double z = (z0 + j * coarse.step) * step0;
+            for (int i = 0; i < coarseSide; ++i) {
+                const double x = (x0 + i * coarse.step) * step0;
+                own[std::size_t(j) * coarseSide + i] = vertexOf(x, z, sampleAt(x, z, columnWave(x), rowWave(z), detail));
+            }
+        }
+        coarse.records = own.data();
+    }
+    // This block's first vertex within the coarser grid, in this level's steps.
+    const long long offsetX = std::llround((x0 - coarse.x0) / step), offsetZ = std::llround((z0 - coarse.z0) / step);
+
+    // Vertices. The lattice coordinate of column i is (x0 + i step) steps.
+    const Detail detail = detailOf(w.level);
+    const double cellUnits = step * step0;
+    Wave column[side], row[side];
+    for (int i = 0; i < side; ++i) {
+        column[i] = columnWave((x0 + i * step) * step0);
+        row[i] = rowWave((z0 + i * step) * step0);
+    }
+    // Where each vertex's index points when the triangles are made: to
+    // itself, or on the folded outer edge, to the coarse vertex it is folded onto.
+    static thread_local unsigned short target[side * side];
     vertexN3V3* v = lv.vertices;
-    for (int j = 0; j < n; ++j) {
+    for (int j = 0; j < side; ++j) {
         const double z = (z0 + j * step) * step0;
-        for (int i = 0; i < n; ++i, ++v) {
+        for (int i = 0; i < side; ++i, ++v) {
             const double x = (x0 + i * step) * step0;
+            const long long mi = offsetX + i, mj = offsetZ + j;
+            const int ic = int(mi / f), jc = int(mj / f), ru = int(mi % f), rv = int(mj % f);
             const bool edge = i == 0 || j == 0 || i == cells || j == cells;
-            if (!w.surrounded || !edge) {
-                *v = vertexOf(x, z, sampleAt(x, z, column[i], row[j], own));
+            if (w.surrounded && edge) {
+                // Folded onto the nearest coarse vertex along the edge; its
+                // record is the coarser level's own, copied.
+                const bool alongX = j == 0 || j == cells;
+                const int r = alongX ? ru : rv;
+                const int shift = r == 0 ? 0 : (r == 1 ? -1 : 1);
+                const int ti = alongX ? i + shift : i, tj = alongX ? j : j + shift;
+                target[j * side + i] = static_cast<unsigned short>(tj * side + ti);
+                const int cu = alongX ? int((offsetX + ti) / f) : ic, cv = alongX ? jc : int((offsetZ + tj) / f);
+                *v = coarse.at(cu, cv);
                 continue;
             }
-            // The outer edge of a level inside a coarser one: the coarser
-            // level's edge, straight between its vertices every f of ours
-            // (the block's corners are coarse vertices).
-            const bool alongX = j == 0 || j == cells;
-            const int k = alongX ? i : j;
-            const int r = k % f;
-            if (r == 0) {
-                *v = vertexOf(x, z, sampleAt(x, z, coarse));
+            target[j * side + i] = static_cast<unsigned short>(j * side + i);
+            const double dx = x - eye[0], dy = meanHeight - eye[1], dz = z - eye[2];
+            const double m = morphOf(cellUnits, std::sqrt(dx * dx + dy * dy + dz * dz));
+            const vertexN3V3 mine = vertexOf(x, z, sampleAt(x, z, column[i], row[j], detail));
+            if (m == 0.0) {
+                *v = mine;
                 continue;
             }
-            const double from = ((alongX ? x0 : z0) + (k - r) * step) * step0;
-            const double to = ((alongX ? x0 : z0) + (k - r + f) * step) * step0;
-            const Sample s0 = alongX ? sampleAt(from, z, coarse) : sampleAt(x, from, coarse);
-            const Sample s1 = alongX ? sampleAt(to, z, coarse) : sampleAt(x, to, coarse);
-            const double t = double(r) / f;
-            *v = vertexOf(x, z, Sample{s0.y + t * (s1.y - s0.y), s0.dx + t * (s1.dx - s0.dx),
-                                       s0.dz + t * (s1.dz - s0.dz)});
+            const Surface s = surfaceAt(coarse, ic, jc, ru, rv);
+            const double nx = mine.nx + m * (s.nx - mine.nx), ny = mine.ny + m * (s.ny - mine.ny),
+                         nz = mine.nz + m * (s.nz - mine.nz);
+            const double len = std::sqrt(nx * nx + ny * ny + nz * nz);
+            *v = vertexN3V3{float(nx / len), float(ny / len), float(nz / len), mine.x, float(mine.y + m * (s.y - mine.y)),
+                            mine.z};
         }
     }
 
     // Indices: two counter-clockwise triangles per cell, seen from above,
-    // leaving out the cells of the finer level's block.
+    // leaving out the cells of the finer level's block and the triangles
+    // the folded edge has flattened to nothing.
     long long hole0 = 0, hole1 = 0, holeZ0 = 0, holeZ1 = 0;
-    if (level > 0) {
-        const double h = halfSide(level - 1);
+    if (w.holed) {
+        const double h = halfSide(w.level - 1);
         hole0 = std::llround((w.holeX - h - x0) / step);
         hole1 = std::llround((w.holeX + h - x0) / step);
         holeZ0 = std::llround((w.holeZ - h - z0) / step);
         holeZ1 = std::llround((w.holeZ + h - z0) / step);
     }
+    // Cells wholly beyond the view's reach from the viewer are not drawn:
+    // the window cannot show them, and they would cost as much as the rest.
+    const double reachSteps = viewReach / step0;
+    auto outOfView = [&](int i, int j) {
+        const double dx = std::max(0.0, std::abs(x0 + (i + 0.5) * step - viewer[0]) - step / 2);
+        const double dz = std::max(0.0, std::abs(z0 + (j + 0.5) * step - viewer[1]) - step / 2);
+        return dx * dx + dz * dz > reachSteps * reachSteps;
+    };
     unsigned count = 0;
+    auto triangle = [&](unsigned short p, unsigned short q, unsigned short r) {
+        if (p == q || q == r || p == r) return;
+        unsigned short* out = lv.indices + count;
+        out[0] = p, out[1] = q, out[2] = r;
+        count += 3;
+    };
     for (int j = 0; j < cells; ++j)
         for (int i = 0; i < cells; ++i) {
-            if (level > 0 && i >= hole0 && i < hole1 && j >= holeZ0 && j < holeZ1) continue;
-            const unsigned short a0 = static_cast<unsigned short>(j * n + i);
-            const unsigned short b0 = static_cast<unsigned short>(a0 + 1);
-            const unsigned short c0 = static_cast<unsigned short>(a0 + n);
-            const unsigned short d0 = static_cast<unsigned short>(c0 + 1);
-            unsigned short* out = lv.indices + count;
-            out[0] = a0; out[1] = c0; out[2] = b0;
-            out[3] = b0; out[4] = c0; out[5] = d0;
-            count += 6;
+            if (w.holed && i >= hole0 && i < hole1 && j >= holeZ0 && j < holeZ1) continue;
+            if (outOfView(i, j)) continue;
+            const unsigned short a0 = target[j * side + i], b0 = target[j * side + i + 1];
+            const unsigned short c0 = target[(j + 1) * side + i], d0 = target[(j + 1) * side + i + 1];
+            triangle(a0, c0, b0);
+            triangle(b0, c0, d0);
         }
 
     // Same arrays again: the primitive keeps them and uploads them anew.
-    lv.mesh->addCoordArray(lv.vertices, lv.indices, unsigned(n * n), count);
+    lv.mesh->addCoordArray(lv.vertices, lv.indices, unsigned(side * side), count);
     lv.mesh->boundaryDirty = 1;
     lv.mesh->makeParentBoundary();
-    lv.built = w;
     lv.drawn = true;
-    ++levelRebuilds;
 }
 
-void ParametricTerrain::hide(int level) {
-    Level& lv = levels[level];
-    const int n = sideVertices(level);
-    lv.mesh->addCoordArray(lv.vertices, lv.indices, unsigned(n * n), 0);
+void ParametricTerrain::hide(int slot) {
+    Level& lv = levels[slot];
+    lv.mesh->addCoordArray(lv.vertices, lv.indices, unsigned(side * side), 0);
     lv.mesh->boundaryDirty = 1;
     lv.mesh->makeParentBoundary();
     lv.drawn = false;
@@ -242,12 +340,13 @@ void ParametricTerrain::positionChanged() {
     if (!interceptor::sceneToParent(this, toPlane)) return;
     // (x, z, height) in scene coordinates; the viewer and the camera above it.
     const double vx = currentPos.x, vy = currentPos.z, vz = currentPos.y;
-    double p[3], eye[3];
+    double p[3];
     toPlane.apply(vx, vy, vz, p);
     recenter(float(p[0]), float(p[2]));
     toPlane.apply(vx, vy + viewAbove, vz, eye);
 
     // How far the view reaches on the lowest ground, in this node's units.
+    const double cornerSlope = tan30 * std::sqrt(1.0 + viewAspect * viewAspect);
     double farthest = 0.0;
     for (int k = 0; k < viewRays; ++k) {
         const double angle = twoPi * k / viewRays;
@@ -263,25 +362,55 @@ void ParametricTerrain::positionChanged() {
     }
     viewReach = farthest * coneMargin;
 
+    // The finest level drawn: two below the first whose cells span more
+    // than morphEnd of their distance from the camera somewhere (none is
+    // nearer than the camera's height above the mean plane). A level whose
+    // cells all span less has morphed into the next one's shape, but is lit
+    // at its own vertices; dropping it only when its cells are a ninth of
+    // that keeps the light's highlight from jumping when it goes.
+    const double above = eye[1] - meanHeight;
+    int finest = 0;
+    while (finest < maxLatticeLevel && power3(finest + 2) * step0 <= morphEnd * above) ++finest;
     int count = 1;
-    while (count < maxLevels && !(reach(count - 1) >= viewReach)) ++count;
-    layOut(p[0] / step0, p[2] / step0, count);
+    while (count < maxLevels && finest + count <= maxLatticeLevel && !(reach(finest + count - 1) >= viewReach))
+        ++count;
+    viewer[0] = p[0] / step0;
+    viewer[1] = p[2] / step0;
+    layOut(viewer[0], viewer[1], finest, count);
 }
 
 void ParametricTerrain::update(kwContext* context) {
     // The transforms above may have changed since the position was given.
     positionChanged();
-    bool changed = false;
-    for (int level = 0; level < wantedCount; ++level)
-        if (!levels[level].drawn || !(levels[level].built == wanted[level])) {
-            build(level);
-            changed = true;
+    const bool eyeMoved = eye[0] != builtEye[0] || eye[1] != builtEye[1] || eye[2] != builtEye[2] ||
+                          viewReach != builtReach;
+    // Coarse to fine: a level morphs toward the one around it, and its
+    // edge copies that level's vertices, so a rebuilt level rebuilds all
+    // finer ones after it.
+    bool laidOut = false, rebuildRest = false;
+    for (int slot = wantedCount - 1; slot >= 0; --slot) {
+        const bool layoutChanged = !levels[slot].drawn || !(levels[slot].built == wanted[slot]);
+        if (layoutChanged) {
+            laidOut = true;
+            ++levelRebuilds;
         }
-    for (int level = wantedCount; level < builtCount; ++level) {
-        hide(level);
-        changed = true;
+        if (layoutChanged || eyeMoved || rebuildRest) {
+            build(slot);
+            levels[slot].built = wanted[slot];
+            rebuildRest = true;
+        }
+    }
+    for (int slot = wantedCount; slot < builtCount; ++slot) {
+        hide(slot);
+        laidOut = true;
     }
     builtCount = wantedCount;
-    if (changed) ++rebuilds;
+    builtFinest = wanted[0].level;
+    if (laidOut)
+        ++rebuilds;
+    else if (rebuildRest)
+        ++morphs;
+    std::copy(eye, eye + 3, builtEye);
+    builtReach = viewReach;
     TileTerrain::update(context);
 }

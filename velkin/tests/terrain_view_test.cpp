@@ -63,11 +63,11 @@ std::vector<Triangle> terrainInScene(const WindowApp& app) {
     return out;
 }
 
-// Runs velkin with the aircraft at the ceiling and `drags` both-button
-// drags from the middle of the window to 300 pixels above it, then a tap of
-// Shift. Returns the share of the camera's rays, on a 21 x 21 grid across
-// the square picture, that meet the terrain.
-double coverageAfterShrinking(int drags, float expectedScale) {
+// Runs velkin in a window of width x height pixels with the aircraft at the
+// ceiling and `drags` both-button drags from the middle of the window to
+// 300 pixels above it, then a tap of Shift. Returns the share of the
+// camera's rays, on a 21 x 21 grid across the picture, that meet the terrain.
+double coverageAfterShrinking(int drags, float expectedScale, int width = 500, int height = 500, float x = 0.0f) {
     ScriptedApp app([drags](kwWindowScript& s) {
         int r = 0;
         s.mouse(r++, 250, 250);
@@ -79,7 +79,8 @@ double coverageAfterShrinking(int drags, float expectedScale) {
         s.press(r, vkShift);
         s.closeAfter(r + 3);
     });
-    app->aircraft->translate(0.0f, Interceptor::maxHeight - 1.0f, 0.0f);  // from 1 to the ceiling
+    app->aircraft->translate(x, Interceptor::maxHeight - 1.0f, 0.0f);  // from 1 to the ceiling
+    app->window->setSize(width, height);
     app->run();
     EXPECT_NEAR(app->world->matrix[0], expectedScale, expectedScale * 1e-5) << "the world's scale";
 
@@ -91,12 +92,16 @@ double coverageAfterShrinking(int drags, float expectedScale) {
     EXPECT_GT(eye.y, target.y) << "looking straight down";
     // Looking down -y with -z up the picture: right is +x.
     const double slope = std::tan(camera->getFieldOfView() * 0.5 * 3.14159265358979 / 180.0);
+    const double aspect = double(width) / height;
     const std::vector<Triangle> triangles = terrainInScene(*app.app);
     int rays = 0, met = 0;
     for (int j = 0; j <= 20; ++j)
         for (int i = 0; i <= 20; ++i) {
-            const double u = i / 10.0 - 1.0, v = j / 10.0 - 1.0;
-            const Vec dir{u * slope, -1.0, -v * slope};
+            // A hair off the symmetric grid, so that no ray runs exactly
+            // along a triangle's edge (where the test's arithmetic, not the
+            // terrain, could miss both triangles).
+            const double u = (i / 10.0 - 1.0) * 0.9997 + 3.7e-5, v = (j / 10.0 - 1.0) * 0.9997 - 2.9e-5;
+            const Vec dir{u * slope * aspect, -1.0, -v * slope};
             ++rays;
             for (const Triangle& t : triangles)
                 if (meets(Vec{eye.x, eye.y, eye.z}, dir, t)) {
@@ -113,6 +118,18 @@ TEST(TerrainView, FillsTheViewWithTheWorldShrunkTo0_05) { EXPECT_EQ(coverageAfte
 
 TEST(TerrainView, FillsTheViewWithTheWorldShrunkTo0_05ToTheFourth) {
     EXPECT_EQ(coverageAfterShrinking(4, 6.25e-6f), 1.0);
+}
+
+// Windows resized to 16:9, 2:1 and 1:2 (the vertical field of view stays 60
+// degrees, so wide windows see further to the sides), with the aircraft at
+// the start and 11 units to the side of it.
+TEST(TerrainView, FillsWindowsOfAnyShapeFromTheCeiling) {
+    for (float x : {0.0f, 11.0f}) {
+        EXPECT_EQ(coverageAfterShrinking(0, 1.0f, 889, 500, x), 1.0) << x;
+        EXPECT_EQ(coverageAfterShrinking(0, 1.0f, 1000, 500, x), 1.0) << x;
+        EXPECT_EQ(coverageAfterShrinking(0, 1.0f, 500, 1000, x), 1.0) << x;
+        EXPECT_EQ(coverageAfterShrinking(1, 0.05f, 1000, 500, x), 1.0) << x;
+    }
 }
 
 }  // namespace

@@ -252,3 +252,38 @@ TEST_F(WindowTest, KeysArriveThroughTheScriptedRefresh) {
 }
 
 }  // namespace
+
+namespace {
+
+// The target's scale: the length of its first column.
+double scaleOf(const kwTransform& t) {
+    return std::sqrt(double(t.matrix[0]) * t.matrix[0] + double(t.matrix[1]) * t.matrix[1] +
+                     double(t.matrix[2]) * t.matrix[2]);
+}
+
+// Twenty maximal shrinking drags (0.05 each) stop at about 3.8e-24, and
+// growing drags stop at 1000; a roll on the way does not change that; Q
+// restores the target's own scale.
+TEST_F(WindowTest, TheMousesScaleStaysWithinItsBounds) {
+    window.target = &target;
+    for (int i = 0; i < 20; ++i) {
+        buttons(false, false);
+        window.mouseMove(250, 250, 0);
+        buttons(true, true);
+        window.mouseMove(300, -300, 0);
+    }
+    EXPECT_NEAR(scaleOf(target) / 3.8e-24, 1.0, 1e-5);
+    EXPECT_NEAR(window.scaleFactor, 1.0f, 1e-5) << "the last drag had no room left";
+    window.keyEvent(vkQ, true);
+    for (int i = 0; i < 20; ++i) {
+        buttons(false, false);
+        window.mouseMove(250, 0, 0);
+        buttons(true, true);
+        window.mouseMove(250, 4000, 0);  // far below the window: 9 times
+    }
+    EXPECT_NEAR(scaleOf(target), 1000.0, 1e-2);
+    window.keyEvent(vkQ, true);
+    EXPECT_EQ(scaleOf(target), 1.0);
+}
+
+}  // namespace
