@@ -212,7 +212,10 @@ FileReport examineFile(const std::string& path, std::FILE* trace, ornatex::Image
 
 std::string readFileBytes(const std::string& path, std::vector<unsigned char>& bytes) {
     bool unreadable = false;
-    return readFile(path, bytes, unreadable);
+    FileBytes read;
+    const std::string error = readFile(path, read, unreadable);
+    bytes.assign(read.data(), read.data() + read.size());
+    return error;
 }
 
 FileReport notAnImage(const std::string& path, std::uint64_t fileSize) {
