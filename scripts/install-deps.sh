@@ -14,8 +14,9 @@ build_pkgs=(cmake ninja-build g++ pkg-config libsdl2-dev libgl-dev libegl-dev
 # Peers for benchmarks and interoperability, the end-to-end test under Xvfb,
 # clang with its sanitizer and fuzzer runtimes, bash-completion (the tool's
 # completion is tested through its helpers), and for the Debian packages
-# dpkg-dev and debhelper (dpkg-buildpackage) and lintian.
-test_pkgs=(libtiff-dev libtiff-tools imagemagick xvfb xdotool bash-completion dpkg-dev debhelper lintian
+# dpkg-dev and debhelper (dpkg-buildpackage) and lintian; ccache, the
+# compiler cache the presets pick up through CMAKE_<LANG>_COMPILER_LAUNCHER.
+test_pkgs=(libtiff-dev libtiff-tools imagemagick xvfb xdotool bash-completion dpkg-dev debhelper lintian ccache
            clang libclang-rt-14-dev)
 
 # The other platforms: mingw-w64 cross compilers for Windows x64 and x86,
