@@ -31,8 +31,10 @@ function(engine_library name)
       RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     return()
   endif()
-  install(FILES ${ARG_HEADERS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${name})
+  # The public headers, as <name/Header.h> under include/.
+  target_sources(${name} PUBLIC FILE_SET HEADERS BASE_DIRS ${PROJECT_SOURCE_DIR}/engine FILES ${ARG_HEADERS})
   install(TARGETS ${name} EXPORT ornatexTargets
+    FILE_SET HEADERS DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
     LIBRARY DESTINATION ${ORNATEX_INSTALL_ENGINEDIR}
     # Windows: the DLL goes to bin/, its import library to lib/.
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}

@@ -9,8 +9,12 @@
 #error "ornatex needs C++17 or later: compile with -std=c++17 (MSVC: /std:c++17)"
 #endif
 
+// ORNATEX_STATIC: the program links the library's objects statically (the
+// project's own test library), so on Windows nothing is imported from a DLL.
 #if defined(_WIN32)
-#if defined(ORNATEX_BUILD)
+#if defined(ORNATEX_STATIC)
+#define ORNATEX_API
+#elif defined(ORNATEX_BUILD)
 #define ORNATEX_API __declspec(dllexport)
 #else
 #define ORNATEX_API __declspec(dllimport)

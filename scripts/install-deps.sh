@@ -16,8 +16,9 @@ build_pkgs=(cmake ninja-build g++ pkg-config libsdl2-dev libgl-dev libegl-dev li
 # clang with its sanitizer and fuzzer runtimes, bash-completion (the tool's
 # completion is tested through its helpers), and for the Debian packages
 # dpkg-dev and debhelper (dpkg-buildpackage) and lintian; Pillow, the
-# reference the import step's pixels are compared with.
-test_pkgs=(libtiff-tools python3-pil imagemagick xvfb xdotool bash-completion dpkg-dev debhelper lintian
+# reference the import step's pixels are compared with; ccache, which a build
+# uses when CMAKE_<LANG>_COMPILER_LAUNCHER names it.
+test_pkgs=(libtiff-tools python3-pil imagemagick xvfb xdotool bash-completion dpkg-dev debhelper lintian ccache
            clang libclang-rt-14-dev)
 
 # The other platforms: mingw-w64 cross compilers for Windows x64 and x86,

@@ -15,12 +15,15 @@
 # since Wine's loader starts new processes itself. The Wine server is the
 # build machine's 64-bit one (Debian's wine64, same Wine version).
 #
-# The set-up is made once, under ORNATEX_WINE32_CACHE (default
+# The set-up is made once, by scripts/install-deps.sh platforms (which runs
+# this script with --setup, as root), under ORNATEX_WINE32_CACHE (default
 # /var/cache/ornatex-wine32), and reused by every later run and clone. It
 # reads apt's indexes through a private apt configuration there: the
 # system's apt sources, architectures and package state are never changed.
 # It needs root (binfmt_misc, /var/cache); where it cannot be made, this
-# script stops at once with one line saying why.
+# script stops at once with one line saying why. Running a program never
+# sets anything up: without the set-up it stops with one line saying how
+# to make it.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 cache="${ORNATEX_WINE32_CACHE:-/var/cache/ornatex-wine32}"
@@ -170,7 +173,8 @@ setup() {
 
 if [ "${1:-}" = "--setup" ]; then setup; exit 0; fi
 
-setup
+ready || die "32-bit Wine is not set up under $cache: run scripts/install-deps.sh platforms (as root, once)"
+binfmt_ok || die "i386 programs are not registered with binfmt_misc (after a reboot?): run scripts/install-deps.sh platforms (as root)"
 
 prefix="$here/../build/windows-x86/wineprefix"
 if [ "${1:-}" = "--prefix" ]; then prefix="$2"; shift 2; fi

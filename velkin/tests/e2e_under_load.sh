@@ -6,7 +6,7 @@
 #
 # Usage: velkin/tests/e2e_under_load.sh [build dir] [runs]
 #   default build dir build/default, default 10 runs.
-# The build dir must hold the velkin and close_window targets.
+# The build dir must hold the velkin, close_window and frame_measure targets.
 set -uo pipefail
 build=${1:-build/default}
 runs=${2:-10}

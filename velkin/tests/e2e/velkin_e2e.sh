@@ -7,45 +7,23 @@
 # at least one pair of statistics lines appears; WM_DELETE_WINDOW closes the
 # window and velkin exits with status 0.
 #
-# Usage: velkin_e2e.sh <velkin> <close_window helper> <work dir> [<screenshot dir>]
-# Screenshots stay in the work dir; with a screenshot dir, the first picture
-# and the turned one are also copied there (velkin.png, velkin-turned.png).
+# Usage: velkin_e2e.sh <velkin> <helper dir> <work dir> [<screenshot dir>]
+# (the helper dir holds close_window and frame_measure). Screenshots stay in
+# the work dir; with a screenshot dir, the first picture and the turned one
+# are also copied there (velkin.png, velkin-turned.png).
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/e2e_lib.sh"
 
-[ $# -ge 3 ] || { echo "usage: $0 <velkin> <close_window> <work dir> [<screenshot dir>]" >&2; exit 2; }
-# Absolute paths: the script works inside the work dir.
-absolute() { case $1 in /*) echo "$1" ;; *) echo "$PWD/$1" ;; esac; }
-velkin=$(absolute "$1")
-E2E_CLOSE_WINDOW=$(absolute "$2")
-work=$(absolute "$3")
-shots=${4:+$(absolute "$4")}
-[ -n "${DISPLAY:-}" ] || e2e_fail "no DISPLAY: run under xvfb_session.sh"
-mkdir -p "$work" && cd "$work" || exit 1
-rm -f ./*.png stdout.txt
-
-e2e_start "$velkin" stdout.txt
-e2e_find_window velkin
-echo "window $E2E_WID"
-
-# The first picture: wait until the scene is drawn.
-e2e_first_picture first.png
-m=$E2E_M
-echo "first:   $m"
-[ "$(e2e_field "$m" width)" -eq 500 ] && [ "$(e2e_field "$m" height)" -eq 500 ] || e2e_fail "window is not 500 x 500"
+# Starts velkin and checks the first picture (see e2e_session).
+e2e_session "$@"
+m=$E2E_FIRST
 red=$(e2e_field "$m" red)
-[ "$red" -gt 50 ] || e2e_fail "no red aircraft in the first picture"
-[ "$(e2e_field "$m" blue)" -gt 50000 ] || e2e_fail "the blue terrain covers too little of the first picture"
-[ "$(e2e_field "$m" blue 4)" -gt 20 ] || e2e_fail "the terrain shows no lighting variation"
-cx=$(e2e_field "$m" red 2) cy=$(e2e_field "$m" red 3)
-awk -v x="$cx" -v y="$cy" 'BEGIN { exit !(x > 190 && x < 310 && y > 190 && y < 310) }' ||
-    e2e_fail "the aircraft is not in the middle of the picture ($cx, $cy)"
-pixels=250000
-noise=$((pixels / 200))  # pixels of rasterisation noise between equal scenes
+cx=$(e2e_field "$m" red 2)
+pixels=$E2E_PIXELS
+noise=$E2E_NOISE
 
 # Conditions on a picture (measure line, file): see e2e_picture.
-like_first() { [ "$(e2e_differ first.png "$2")" -lt "$noise" ]; }
 like_moved() { [ "$(e2e_differ moved.png "$2")" -lt "$noise" ]; }
 moved_right() { awk -v a="$cx" -v b="$(e2e_field "$1" red 2)" 'BEGIN { exit !(b > a + 5) }'; }
 turned() { [ "$(e2e_differ first.png "$2")" -gt $((pixels / 20)) ] && [ "$(e2e_field "$1" red)" -gt 20 ]; }
@@ -54,7 +32,7 @@ bigger() { awk -v a="$red" -v b="$(e2e_field "$1" red)" 'BEGIN { exit !(b > a * 
 # Q restores the first picture (allowing a few pixels of rasterisation noise).
 restored() {
     e2e_key q
-    e2e_picture "$1" 10 "Q restoring the first picture" like_first
+    e2e_picture "$1" 10 "Q restoring the first picture" e2e_like_first
     echo "$1: $(e2e_differ first.png "$1") pixels differ from the first picture"
 }
 
@@ -87,8 +65,8 @@ e2e_picture scaled.png 10 "a drag down with both buttons making the aircraft big
 echo "scaled:  $E2E_M"
 restored restored-scale.png
 
-if [ -n "$shots" ]; then
-    mkdir -p "$shots" && cp first.png "$shots/velkin.png" && cp turned.png "$shots/velkin-turned.png"
+if [ -n "$E2E_SHOTS" ]; then
+    mkdir -p "$E2E_SHOTS" && cp first.png "$E2E_SHOTS/velkin.png" && cp turned.png "$E2E_SHOTS/velkin-turned.png"
 fi
 
 # Statistics every 1000 frames: wait for one pair. Where drawing is so slow
@@ -97,9 +75,7 @@ fi
 if [ "${VELKIN_E2E_STATISTICS:-1}" != 0 ]; then
     e2e_wait_output stdout.txt 'Time and frame rate:' 120
 fi
-e2e_close
-e2e_wait_exit 20
-[ "$E2E_STATUS" -eq 0 ] || e2e_fail "velkin exited with status $E2E_STATUS"
+e2e_finish
 if [ "${VELKIN_E2E_STATISTICS:-1}" != 0 ]; then
     # Windows programs end their text lines with CR LF.
     grep -qP '^Total time and frames:\t[0-9]+\.[0-9]{6}\t1000\r?$' stdout.txt || e2e_fail "no 'Total time and frames' line"

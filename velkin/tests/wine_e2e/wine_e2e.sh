@@ -12,11 +12,12 @@
 # other tests share has none, and a Wine server stays with the display it
 # started on.
 #
-# Usage: wine_e2e.sh <wine-run.sh> <prefix> <velkin.exe> <close_window> <work dir> [<screenshot dir>]
+# Usage: wine_e2e.sh <wine-run.sh> <prefix> <velkin.exe> <helper dir> <work dir> [<screenshot dir>]
+# (the helper dir holds close_window and frame_measure, built for this machine)
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-[ $# -ge 5 ] || { echo "usage: $0 <wine-run.sh> <prefix> <velkin.exe> <close_window> <work dir> [<screenshot dir>]" >&2; exit 2; }
-wine_run=$1 prefix=$2 velkin=$3 close_window=$4 work=$5 shots=${6:-}
+[ $# -ge 5 ] || { echo "usage: $0 <wine-run.sh> <prefix> <velkin.exe> <helper dir> <work dir> [<screenshot dir>]" >&2; exit 2; }
+wine_run=$1 prefix=$2 velkin=$3 helpers=$4 work=$5 shots=${6:-}
 mkdir -p "$work" || exit 1
 
 stop_wine() { WINEPREFIX="$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true; }
@@ -30,9 +31,10 @@ trap stop_wine EXIT
 launcher="$work/velkin-wine.sh"
 printf '#!/bin/sh\nexec "%s" --prefix "%s" "%s" "$@"\n' "$wine_run" "$prefix" "$velkin" >"$launcher"
 chmod +x "$launcher"
-bash "$here/../e2e/velkin_e2e.sh" "$launcher" "$close_window" "$work" $shots || exit 1
+bash "$here/../e2e/velkin_e2e.sh" "$launcher" "$helpers" "$work" $shots || exit 1
 
 . "$here/../e2e/e2e_lib.sh"
+E2E_HELPERS=$helpers
 cd "$work" || exit 1
 export WINEDEBUG=-all,fixme+console
 e2e_start "$launcher" ctrl-c.txt

@@ -4,7 +4,7 @@
 #include <limits>
 #include <utility>
 
-#include "HugePages.h"
+#include "internal/HugePages.h"
 
 namespace ornatex {
 
