@@ -298,12 +298,12 @@ const Bytes& sgiDecoded() {
     return decoded;
 }
 
-std::size_t dumpLines() { return std::size_t(ornatex::sgiDumpLines(std::uint64_t(sgiSide) * sgiSide)); }
+std::size_t dumpLines() { return std::size_t(ornatex::detail::sgiDumpLines(std::uint64_t(sgiSide) * sgiSide)); }
 
 void BM_sgiDump_writeSgiDump(benchmark::State& state) {
     const Bytes& d = sgiDecoded();
-    ornatex::StdoutSink out;
-    for (auto _ : state) ornatex::writeSgiDump(d.data(), d.size(), dumpLines(), out);
+    ornatex::detail::StdoutSink out;
+    for (auto _ : state) ornatex::detail::writeSgiDump(d.data(), d.size(), dumpLines(), out);
     std::fflush(stdout);
     state.counters["lines"] = double(dumpLines());
 }

@@ -10,8 +10,8 @@
 namespace tool {
 
 ImportedImage readSgiAnyChannels(const unsigned char* data, std::size_t size, std::uint64_t maxPixels) {
-    ornatex::SgiHeader header{};
-    ornatex::Outcome outcome = ornatex::readSgiHeader(data, size, header);
+    ornatex::detail::SgiHeader header{};
+    ornatex::detail::Outcome outcome = ornatex::detail::readSgiHeader(data, size, header);
     if (!outcome.ok()) return importRefusal("ornatex", outcome.reason);
     if (header.channels < 1 || header.channels > 4)
         return importRefusal("ornatex", "SGI channel count " + std::to_string(header.channels) +
@@ -19,8 +19,8 @@ ImportedImage readSgiAnyChannels(const unsigned char* data, std::size_t size, st
     const std::string limit = pixelLimitProblem(header.width, header.height, maxPixels);
     if (!limit.empty()) return importRefusal("ornatex", limit);
     ornatex::ByteBlock planes;
-    ornatex::TraceSink silent{ornatex::DecodeLimits{}};  // no trace: the import prints nothing of its own
-    outcome = ornatex::decodeSgi(data, size, maxPixels, silent, header, planes, true);
+    ornatex::detail::TraceSink silent{ornatex::DecodeLimits{}};  // no trace: the import prints nothing of its own
+    outcome = ornatex::detail::decodeSgi(data, size, maxPixels, silent, header, planes, true);
     if (!outcome.ok()) return importRefusal("ornatex", outcome.reason);
     ImportedImage result;
     result.via = "ornatex";

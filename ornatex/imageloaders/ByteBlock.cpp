@@ -27,8 +27,8 @@ bool ByteBlock::allocate(std::uint64_t size, bool hugePages) {
     storage_ = nullptr;
     data_ = nullptr;
     size_ = 0;
-    const bool aligned = hugePages && size >= 2 * hugePageSize;
-    const std::uint64_t extra = aligned ? hugePageSize : 0;
+    const bool aligned = hugePages && size >= 2 * detail::hugePageSize;
+    const std::uint64_t extra = aligned ? detail::hugePageSize : 0;
     // Checked in 64 bits before narrowing: on a 32-bit platform a size near
     // 2^32 must fail here, not wrap to a small allocation.
     if (size > std::numeric_limits<std::size_t>::max() - extra - 1) return false;
@@ -40,8 +40,8 @@ bool ByteBlock::allocate(std::uint64_t size, bool hugePages) {
     size_ = static_cast<std::size_t>(size);
     if (aligned) {
         const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(data_);
-        data_ += ((start + hugePageSize - 1) & ~std::uintptr_t(hugePageSize - 1)) - start;
-        adviseHugePages(data_, size_);
+        data_ += ((start + detail::hugePageSize - 1) & ~std::uintptr_t(detail::hugePageSize - 1)) - start;
+        detail::adviseHugePages(data_, size_);
     }
     return true;
 }

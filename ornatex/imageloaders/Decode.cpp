@@ -19,7 +19,36 @@ namespace ornatex {
 
 namespace {
 
+using detail::checkSgi;
+using detail::checkSgiChannels;
+using detail::checkTiffDirectory;
+using detail::checkTiffLimitAndMap;
+using detail::decodeSgi;
+using detail::decodeTga;
+using detail::decodeTiff;
 using detail::ImageMaker;
+using detail::MemorySource;
+using detail::Outcome;
+using detail::parseTga;
+using detail::readTiffDirectory;
+using detail::readWholeFile;
+using detail::SgiHeader;
+using detail::sgiHeaderSize;
+using detail::sgiRefusalLine;
+using detail::TextSink;
+using detail::TgaHeader;
+using detail::tgaHeaderPlausible;
+using detail::tgaHeaderSize;
+using detail::TgaLayout;
+using detail::tgaRefusalLine;
+using detail::TgaSteps;
+using detail::TiffDirectory;
+using detail::tiffRefusalLine;
+using detail::tiffShortValue;
+using detail::TraceSink;
+using detail::wholeFileOutcome;
+using detail::WholeFileResult;
+using detail::WholeFileStatus;
 
 // The public TGA decoder's trace: what loadTGAraw prints on the way.
 class TraceSteps : public TgaSteps {

@@ -10,7 +10,7 @@
 #include "internal/TextSink.h"
 #include "internal/WholeFile.h"
 
-namespace ornatex {
+namespace ornatex::detail {
 
 // This loader prints nothing for other channel counts and failed allocations.
 std::string sgiRefusalLine(const Outcome& outcome) {
@@ -18,25 +18,25 @@ std::string sgiRefusalLine(const Outcome& outcome) {
     return refusalLine(lines, std::size(lines), "SGI", outcome);
 }
 
-}  // namespace ornatex
+}  // namespace ornatex::detail
 
 // Reads the file whole and runs the decoding steps; the dump of a run-length
 // file goes to standard output as it is decoded.
 int ImageLoaderRGBA::loadRGBA(kwTexture* texture, const char* path) {
     ornatex::ByteBlock file;
-    const ornatex::WholeFileStatus status = ornatex::readWholeFile(path, file);
-    ornatex::StdoutSink out;
-    if (status.result != ornatex::WholeFileResult::ok) {
-        out.put(ornatex::wholeFileLoaderLine(status.result, "SGI"));
+    const ornatex::detail::WholeFileStatus status = ornatex::detail::readWholeFile(path, file);
+    ornatex::detail::StdoutSink out;
+    if (status.result != ornatex::detail::WholeFileResult::ok) {
+        out.put(ornatex::detail::wholeFileLoaderLine(status.result, "SGI"));
         return 0;
     }
-    ornatex::SgiHeader h;
+    ornatex::detail::SgiHeader h;
     ornatex::ByteBlock pixels;
-    const ornatex::Outcome outcome =
-        ornatex::decodeSgi(file.data(), file.size(), ornatex::DecodeLimits().maxPixels, out, h, pixels);
+    const ornatex::detail::Outcome outcome =
+        ornatex::detail::decodeSgi(file.data(), file.size(), ornatex::DecodeLimits().maxPixels, out, h, pixels);
     if (outcome.ok())
         texture->loadImage(int(h.width), int(h.height), h.channels == 4 ? texRGBA : texRGB, pixels.data());
     else
-        out.put(ornatex::sgiRefusalLine(outcome));
+        out.put(ornatex::detail::sgiRefusalLine(outcome));
     return 0;
 }

@@ -12,8 +12,8 @@
 #include "internal/TgaDecode.h"
 #include "internal/WholeFile.h"
 
-using ornatex::TgaHeader;
-using ornatex::TgaLayout;
+using ornatex::detail::TgaHeader;
+using ornatex::detail::TgaLayout;
 
 namespace {
 
@@ -22,7 +22,7 @@ enum class Operation { raw, sub, colorData };
 // What the three operations print while the header is read: the header
 // report (getColorData only) and the colour-map warning, on the stream the
 // operation uses.
-class LoaderSteps : public ornatex::TgaSteps {
+class LoaderSteps : public ornatex::detail::TgaSteps {
 public:
     explicit LoaderSteps(Operation op) : op_(op) {}
 
@@ -50,16 +50,17 @@ private:
 // inside the block (stored row order, as the texture gets them). False after
 // the refusal was printed, the one place that prints it.
 bool load(Operation op, const char* path, ornatex::ByteBlock& block, TgaLayout& layout) {
-    const ornatex::WholeFileStatus status = ornatex::readWholeFile(path, block);
-    ornatex::StdoutSink out;
-    if (status.result != ornatex::WholeFileResult::ok) {
-        out.put(ornatex::wholeFileLoaderLine(status.result, "TGA"));
+    const ornatex::detail::WholeFileStatus status = ornatex::detail::readWholeFile(path, block);
+    ornatex::detail::StdoutSink out;
+    if (status.result != ornatex::detail::WholeFileResult::ok) {
+        out.put(ornatex::detail::wholeFileLoaderLine(status.result, "TGA"));
         return false;
     }
     LoaderSteps steps(op);
-    const ornatex::Outcome outcome = ornatex::decodeTgaInPlace(block.data(), block.size(), steps, layout);
+    const ornatex::detail::Outcome outcome =
+        ornatex::detail::decodeTgaInPlace(block.data(), block.size(), steps, layout);
     if (outcome.ok()) return true;
-    out.put(ornatex::tgaRefusalLine(outcome, op == Operation::sub));
+    out.put(ornatex::detail::tgaRefusalLine(outcome, op == Operation::sub));
     return false;
 }
 
@@ -78,7 +79,7 @@ int loadIntoTexture(Operation op, kwTexture* texture, const char* path) {
 
 }  // namespace
 
-namespace ornatex {
+namespace ornatex::detail {
 
 // This loader's words for the checks it answers its own way.
 std::string tgaRefusalLine(const Outcome& outcome, bool subImage) {
@@ -91,7 +92,7 @@ std::string tgaRefusalLine(const Outcome& outcome, bool subImage) {
     return refusalLine(subImage ? subLines : lines, std::size(lines), "TGA", outcome);
 }
 
-}  // namespace ornatex
+}  // namespace ornatex::detail
 
 int ImageLoaderTGA::loadTGAraw(kwTexture* texture, const char* path) {
     return loadIntoTexture(Operation::raw, texture, path);

@@ -12,7 +12,7 @@
 #include "internal/TextSink.h"
 #include "internal/TiffDecode.h"
 
-namespace ornatex {
+namespace ornatex::detail {
 
 // This loader prints nothing where its trace says enough (not a
 // little-endian file, its directory outside it, BigTIFF, not palette
@@ -30,7 +30,7 @@ std::string tiffRefusalLine(const Outcome& outcome) {
     return refusalLine(lines, std::size(lines), "TIFF", outcome);
 }
 
-}  // namespace ornatex
+}  // namespace ornatex::detail
 
 // Reads the file through the stream, as the format's decoding steps ask for
 // it: the header, the directory and the arrays value by value with the
@@ -40,19 +40,19 @@ int ImageLoaderTIFF::loadTIFF(kwTexture* texture, const char* path) {
     kwStream stream(path, kwStream::readMode);
     if (stream.status & kwStream::noFile) return 1;
     stream.setStreamMode(kwStream::littleEndian, true);
-    ornatex::StreamSource source(stream);
+    ornatex::detail::StreamSource source(stream);
 
-    ornatex::StdoutSink trace;
-    ornatex::TiffDirectory dir;
+    ornatex::detail::StdoutSink trace;
+    ornatex::detail::TiffDirectory dir;
     ornatex::ByteBlock out;
-    const ornatex::Outcome outcome =
-        ornatex::decodeTiff(source, ornatex::DecodeLimits().maxPixels, trace, true, dir, out);
+    const ornatex::detail::Outcome outcome =
+        ornatex::detail::decodeTiff(source, ornatex::DecodeLimits().maxPixels, trace, true, dir, out);
     if (outcome.ok()) {
         texture->loadImage(static_cast<int>(dir.width), static_cast<int>(dir.height), texRGB, out.data());
         return 0;
     }
     // An allocation failure leaves the loader as the standard exception.
-    if (outcome.check == ornatex::Check::noMemory) throw std::bad_alloc();
-    trace.put(ornatex::tiffRefusalLine(outcome));
+    if (outcome.check == ornatex::detail::Check::noMemory) throw std::bad_alloc();
+    trace.put(ornatex::detail::tiffRefusalLine(outcome));
     return 0;
 }

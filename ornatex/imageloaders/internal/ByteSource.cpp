@@ -9,7 +9,7 @@
 
 #include "StreamReaders.h"
 
-namespace ornatex {
+namespace ornatex::detail {
 
 std::uint16_t MemorySource::readShort() {
     const std::uint32_t b0 = next(), b1 = next();
@@ -73,4 +73,4 @@ const unsigned char* StreamSource::readBlock(std::uint64_t offset, std::size_t l
     return buffer_.data();
 }
 
-}  // namespace ornatex
+}  // namespace ornatex::detail

@@ -13,7 +13,7 @@
 
 class kwStream;
 
-namespace ornatex {
+namespace ornatex::detail {
 
 class ByteSource {
 public:
@@ -77,4 +77,4 @@ private:
     ByteBlock buffer_;
 };
 
-}  // namespace ornatex
+}  // namespace ornatex::detail

@@ -6,7 +6,7 @@
 #include <sys/mman.h>
 #endif
 
-namespace ornatex {
+namespace ornatex::detail {
 
 void adviseHugePages(unsigned char* block, std::size_t size) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
@@ -21,4 +21,4 @@ void adviseHugePages(unsigned char* block, std::size_t size) {
 #endif
 }
 
-}  // namespace ornatex
+}  // namespace ornatex::detail

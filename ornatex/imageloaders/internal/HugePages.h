@@ -6,7 +6,7 @@
 
 #include <cstddef>
 
-namespace ornatex {
+namespace ornatex::detail {
 
 constexpr std::size_t hugePageSize = std::size_t(2) << 20;
 
@@ -14,4 +14,4 @@ constexpr std::size_t hugePageSize = std::size_t(2) << 20;
 // kernel may refuse. Blocks under 4 MiB are left alone.
 void adviseHugePages(unsigned char* block, std::size_t size);
 
-}  // namespace ornatex
+}  // namespace ornatex::detail

@@ -9,7 +9,7 @@
 
 #include "Outcome.h"
 
-namespace ornatex {
+namespace ornatex::detail {
 
 // How a loader answers one check: `line` is its text with the check's value
 // for %u, without the line end; null when the loader prints nothing.
@@ -27,4 +27,4 @@ std::string tgaRefusalLine(const Outcome& outcome, bool subImage = false);
 std::string tiffRefusalLine(const Outcome& outcome);
 std::string sgiRefusalLine(const Outcome& outcome);
 
-}  // namespace ornatex
+}  // namespace ornatex::detail

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-namespace ornatex {
+namespace ornatex::detail {
 
 std::string formatLine(const char* format, std::va_list args) {
     char text[256];
@@ -59,4 +59,4 @@ std::string refusalLine(const LoaderLine* table, std::size_t entries, const char
     return std::string(format) + " file refused: " + outcome.reason + "\n";
 }
 
-}  // namespace ornatex
+}  // namespace ornatex::detail

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-namespace ornatex {
+namespace ornatex::detail {
 
 // The checks a loader may answer in words of its own, or not at all; every
 // other refusal is `general` and its reason says it all.
@@ -56,4 +56,4 @@ Outcome refuse(Refusal code, const char* format, ...) ORNATEX_PRINTF_LIKE(2, 3);
 // A refusal of a named check, with the field value it looked at.
 Outcome refuse(Check check, std::uint32_t value, Refusal code, const char* format, ...) ORNATEX_PRINTF_LIKE(4, 5);
 
-}  // namespace ornatex
+}  // namespace ornatex::detail

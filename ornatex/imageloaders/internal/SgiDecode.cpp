@@ -5,7 +5,7 @@
 #include "SgiDump.h"
 #include "TextSink.h"
 
-namespace ornatex {
+namespace ornatex::detail {
 
 namespace {
 
@@ -159,4 +159,4 @@ Outcome decodeSgi(const unsigned char* data, std::size_t size, std::uint64_t max
     return anyChannelCount ? outcome : checkSgiChannels(h);
 }
 
-}  // namespace ornatex
+}  // namespace ornatex::detail

@@ -12,7 +12,7 @@
 #include <ornatex/ByteBlock.h>
 #include "Outcome.h"
 
-namespace ornatex {
+namespace ornatex::detail {
 
 class TextSink;
 
@@ -51,4 +51,4 @@ Outcome checkSgi(const unsigned char* data, std::size_t size, std::uint64_t maxP
 Outcome decodeSgi(const unsigned char* data, std::size_t size, std::uint64_t maxPixels, TextSink& trace,
                   SgiHeader& header, ByteBlock& out, bool anyChannelCount = false);
 
-}  // namespace ornatex
+}  // namespace ornatex::detail

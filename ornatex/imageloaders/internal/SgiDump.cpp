@@ -4,7 +4,7 @@
 
 #include "TextSink.h"
 
-namespace ornatex {
+namespace ornatex::detail {
 
 namespace {
 
@@ -90,4 +90,4 @@ void writeSgiDump(const unsigned char* data, std::size_t bytes, std::uint64_t li
     }
 }
 
-}  // namespace ornatex
+}  // namespace ornatex::detail

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace ornatex {
+namespace ornatex::detail {
 
 class TextSink;
 
@@ -20,4 +20,4 @@ std::uint64_t sgiDumpLines(std::uint64_t pixels);
 // channels) are shown as 0.
 void writeSgiDump(const unsigned char* data, std::size_t bytes, std::uint64_t lines, TextSink& out);
 
-}  // namespace ornatex
+}  // namespace ornatex::detail

@@ -2,7 +2,7 @@
 
 #include <tovik/kwStream.h>
 
-namespace ornatex {
+namespace ornatex::detail {
 
 namespace {
 
@@ -30,4 +30,4 @@ std::uint32_t readStreamLong(kwStream& stream) {
     return little ? b0 | (b1 << 8) | (b2 << 16) | (b3 << 24) : (b0 << 24) | (b1 << 16) | (b2 << 8) | b3;
 }
 
-}  // namespace ornatex
+}  // namespace ornatex::detail

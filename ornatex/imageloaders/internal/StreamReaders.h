@@ -8,11 +8,11 @@
 
 class kwStream;
 
-namespace ornatex {
+namespace ornatex::detail {
 
 // The next two bytes of the stream's file as an unsigned 16-bit value.
 std::uint16_t readStreamShort(kwStream& stream);
 // The next four bytes of the stream's file as an unsigned 32-bit value.
 std::uint32_t readStreamLong(kwStream& stream);
 
-}  // namespace ornatex
+}  // namespace ornatex::detail

@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-namespace ornatex {
+namespace ornatex::detail {
 
 void TextSink::print(const char* format, ...) {
     if (!enabled()) return;
@@ -15,4 +15,4 @@ void TextSink::print(const char* format, ...) {
 
 void StdoutSink::write(const char* text, std::size_t length) { std::fwrite(text, 1, length, stdout); }
 
-}  // namespace ornatex
+}  // namespace ornatex::detail

@@ -10,7 +10,7 @@
 
 #include "Outcome.h"
 
-namespace ornatex {
+namespace ornatex::detail {
 
 class TextSink {
 public:
@@ -46,4 +46,4 @@ private:
     void* context_;
 };
 
-}  // namespace ornatex
+}  // namespace ornatex::detail

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-namespace ornatex {
+namespace ornatex::detail {
 
 namespace {
 
@@ -137,4 +137,4 @@ bool tgaHeaderPlausible(const unsigned char* data, std::size_t size) {
     return needed <= size;
 }
 
-}  // namespace ornatex
+}  // namespace ornatex::detail

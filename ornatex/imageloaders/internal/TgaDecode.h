@@ -13,7 +13,7 @@
 #include <ornatex/ByteBlock.h>
 #include "Outcome.h"
 
-namespace ornatex {
+namespace ornatex::detail {
 
 constexpr std::size_t tgaHeaderSize = 18;
 
@@ -81,4 +81,4 @@ void copyExchanged(const unsigned char* from, unsigned char* to, std::size_t cou
 // width and height not 0, and room for the header, the ID and the map.
 bool tgaHeaderPlausible(const unsigned char* data, std::size_t size);
 
-}  // namespace ornatex
+}  // namespace ornatex::detail

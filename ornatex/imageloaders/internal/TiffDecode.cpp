@@ -9,7 +9,7 @@
 #include "PaletteRows.h"
 #include "TextSink.h"
 
-namespace ornatex {
+namespace ornatex::detail {
 
 namespace {
 
@@ -302,4 +302,4 @@ Outcome decodeTiff(ByteSource& source, std::uint64_t maxPixels, TextSink& trace,
     return Outcome();
 }
 
-}  // namespace ornatex
+}  // namespace ornatex::detail

@@ -14,7 +14,7 @@
 #include <ornatex/ByteBlock.h>
 #include "Outcome.h"
 
-namespace ornatex {
+namespace ornatex::detail {
 
 class ByteSource;
 class TextSink;
@@ -69,4 +69,4 @@ Outcome checkTiffLimitAndMap(const TiffDirectory& dir, std::uint64_t maxPixels);
 Outcome decodeTiff(ByteSource& source, std::uint64_t maxPixels, TextSink& trace, bool allowFastPath,
                    TiffDirectory& dir, ByteBlock& out);
 
-}  // namespace ornatex
+}  // namespace ornatex::detail

@@ -12,7 +12,7 @@
 
 #include "HugePages.h"
 
-namespace ornatex {
+namespace ornatex::detail {
 
 WholeFileStatus readWholeFile(const char* path, ByteBlock& block) {
     block = ByteBlock();
@@ -101,4 +101,4 @@ std::string wholeFileLoaderLine(WholeFileResult result, const char* format) {
     return f.loaderLine ? std::string(format) + " file refused: " + f.loaderLine + "\n" : std::string();
 }
 
-}  // namespace ornatex
+}  // namespace ornatex::detail

@@ -9,7 +9,7 @@
 #include <ornatex/ByteBlock.h>
 #include "Outcome.h"
 
-namespace ornatex {
+namespace ornatex::detail {
 
 enum class WholeFileResult {
     ok,
@@ -41,4 +41,4 @@ Outcome wholeFileOutcome(const WholeFileStatus& status, const char* path);
 // refused: ...\n" otherwise.
 std::string wholeFileLoaderLine(WholeFileResult result, const char* format);
 
-}  // namespace ornatex
+}  // namespace ornatex::detail

@@ -136,7 +136,7 @@ TEST(SgiLoader, RunLengthScanlinesAndDump) {
 }
 
 // Collects what the dump writes.
-class StringSink : public ornatex::TextSink {
+class StringSink : public ornatex::detail::TextSink {
 public:
     void write(const char* text, std::size_t length) override { text_.append(text, length); }
     std::string text_;
@@ -146,29 +146,29 @@ TEST(SgiLoader, DumpBytesMatchPrintf) {
     // Every byte value, and lines reaching past the block (shown as 0).
     Bytes all;
     for (unsigned v = 0; v < 256; ++v) all.push_back(static_cast<unsigned char>(v));
-    EXPECT_EQ(ornatex::sgiDumpLines(0), 0u);
-    EXPECT_EQ(ornatex::sgiDumpLines(6), 2u);
-    EXPECT_EQ(ornatex::sgiDumpLines(7), 3u);
+    EXPECT_EQ(ornatex::detail::sgiDumpLines(0), 0u);
+    EXPECT_EQ(ornatex::detail::sgiDumpLines(6), 2u);
+    EXPECT_EQ(ornatex::detail::sgiDumpLines(7), 3u);
     for (std::size_t bytes : {std::size_t(0), std::size_t(1), std::size_t(2), std::size_t(3), std::size_t(255),
                               std::size_t(256)}) {
         const Bytes data(all.begin(), all.begin() + bytes);
         for (std::size_t lines : {bytes / 3, (bytes + 2) / 3, bytes + 4}) {
             StringSink sink;
-            ornatex::writeSgiDump(data.data(), data.size(), lines, sink);
+            ornatex::detail::writeSgiDump(data.data(), data.size(), lines, sink);
             EXPECT_EQ(sink.text_, printfDump(data, lines)) << bytes << " bytes, " << lines << " lines";
         }
     }
     // Many lines past the block (0 channels): more than one buffer of zeros.
     {
         StringSink sink;
-        ornatex::writeSgiDump(all.data(), 2, 25000, sink);
+        ornatex::detail::writeSgiDump(all.data(), 2, 25000, sink);
         EXPECT_TRUE(sink.text_ == printfDump(Bytes{0, 1}, 25000));
     }
     // A long dump crosses the writer's buffer many times.
     Bytes big(300000);
     for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<unsigned char>(i * 131 + i / 7);
     StringSink sink;
-    ornatex::writeSgiDump(big.data(), big.size(), big.size() / 3, sink);
+    ornatex::detail::writeSgiDump(big.data(), big.size(), big.size() / 3, sink);
     EXPECT_TRUE(sink.text_ == printfDump(big, big.size() / 3));
 }
 

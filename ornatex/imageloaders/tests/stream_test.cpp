@@ -7,8 +7,8 @@
 #include "LoaderTestSupport.h"
 
 using loadertest::TempDir;
-using ornatex::readStreamLong;
-using ornatex::readStreamShort;
+using ornatex::detail::readStreamLong;
+using ornatex::detail::readStreamShort;
 
 TEST(KwStream, SwapReversesBytesInPlace) {
     unsigned char four[] = {1, 2, 3, 4};
