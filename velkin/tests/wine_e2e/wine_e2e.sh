@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # velkin.exe under Wine, run inside xvfb_session.sh: the Linux end-to-end
-# script (velkin_e2e.sh) drives it through a small launcher. Then Ctrl-C:
+# script (velkin_e2e.sh) drives it through a small launcher. Then, in a
+# second run, the window is resized as a user drags its frame, to 16:9 and
+# to nearly 1:2: the picture must take the new size and stay lit edge to edge (the
+# Windows window is the one a user can resize). Then Ctrl-C:
 # Wine hands SIGINT to the program as the console's CTRL_C_EVENT, which must
 # close the window as cleanly as closing it does. Wine's default handling
 # also ends the program with status 0, so Wine is asked to report it
@@ -42,6 +45,18 @@ e2e_find_window velkin
 # Ctrl-C once the frame loop draws: the window, and with it the console's
 # handler, is set up by then.
 e2e_first_picture ctrl-c.png
+
+# The resized window: the whole frame lit (no black where the terrain ends).
+resized() {
+    [ "$(e2e_field "$1" width)" -eq "$3" ] && [ "$(e2e_field "$1" height)" -eq "$4" ] &&
+        [ "$(e2e_field "$1" lit)" -eq $(($3 * $4)) ]
+}
+# Within the test's 800 x 600 screen, which Wine keeps windows inside.
+for size in "711 400" "300 560"; do
+    xdotool windowsize "$E2E_WID" $size
+    e2e_picture "resized-${size/ /x}.png" 20 "the window resized to ${size/ / x } and lit edge to edge" resized $size
+    echo "resized: $E2E_M"
+done
 kill -INT "$E2E_PID"
 e2e_wait_exit 20
 [ "$E2E_STATUS" -eq 0 ] || e2e_fail "Ctrl-C ended velkin with status $E2E_STATUS, not a clean close"
