@@ -20,5 +20,5 @@ get_filename_component(ornatex_gcc_runtime_dir ${ornatex_libstdcxx_dll} DIRECTOR
 file(GLOB ornatex_mingw_runtime
   ${ornatex_gcc_runtime_dir}/libstdc++-6.dll
   ${ornatex_gcc_runtime_dir}/libgcc_s_*.dll
-  ${CMAKE_FIND_ROOT_PATH}/lib/libwinpthread-1.dll)
+  /usr/${ORNATEX_MINGW_TRIPLE}/lib/libwinpthread-1.dll)
 install(FILES ${ornatex_mingw_runtime} DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -4,7 +4,9 @@
 #   platforms: what the windows-x64, windows-x86 and linux-x86 presets need
 #   (cross compilers, Wine, qemu, GoogleTest's sources), on top of all, and
 #   the 32-bit Wine the windows-x86 tests run under (scripts/wine32-run.sh
-#   --setup: downloaded and unpacked once into its own cache, not installed).
+#   --setup: downloaded and unpacked once into its own cache, not installed),
+#   and static libtiff and zlib for the three cross targets, built from
+#   Debian's source packages (scripts/build-cross-libtiff.sh).
 set -euo pipefail
 
 # The Mesa drivers are what velkin renders with, in a window or offscreen.
@@ -50,4 +52,5 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 if [ "${1:-all}" = platforms ]; then
   "${sudo_cmd[@]}" bash "$(dirname "$0")/wine32-run.sh" --setup
+  "${sudo_cmd[@]}" bash "$(dirname "$0")/build-cross-libtiff.sh"
 fi

@@ -21,7 +21,7 @@ std::string pixelLimitProblem(std::uint64_t width, std::uint64_t height, std::ui
 bool isTiffSignature(const unsigned char* data, std::size_t size);
 bool isSgiSignature(const unsigned char* data, std::size_t size);
 
-// libtiff; without it (Windows builds) a one-line refusal: our decoder's
+// libtiff; in a build without it, a one-line refusal: our decoder's
 // reason (which names the compression or colour model) and that this build
 // has no libtiff.
 ImportedImage readTiff(const unsigned char* data, std::size_t size, std::uint64_t maxPixels,

@@ -16,9 +16,10 @@ set(CMAKE_MODULE_LINKER_FLAGS_INIT -m32)
 set(CMAKE_LIBRARY_ARCHITECTURE i386-linux-gnu)
 
 # The build machine's 64-bit libraries must not be picked up: only 32-bit
-# ones (none are installed: the build uses none).
+# ones (none are installed from packages; libtiff and zlib are built for this
+# target by scripts/build-cross-libtiff.sh).
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE BOTH)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-set(CMAKE_FIND_ROOT_PATH /usr/lib/i386-linux-gnu)
+set(CMAKE_FIND_ROOT_PATH /usr/lib/i386-linux-gnu /opt/ornatex-cross/i686-linux-gnu)

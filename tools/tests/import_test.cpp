@@ -209,7 +209,7 @@ TEST(ImportTiff, VariantsTheLoadersRefuse) {
     // RGB, little-endian, 2 x 1.
     tool::ImportedImage image = import(tiff(false, {1, 2, 3, 4, 5, 6}, stripEntries(2, 1, {8, 8, 8}, 2, 6)));
     if (!tool::importHasLibtiff()) {
-        // Windows builds: our decoder's reason and what is missing, one line.
+        // A build without libtiff: our decoder's reason and what is missing, one line.
         EXPECT_FALSE(image.ok());
         EXPECT_NE(image.error.find("needs libtiff, which this build does not have"), std::string::npos) << image.error;
         EXPECT_EQ(image.error.find('\n'), std::string::npos);
