@@ -45,12 +45,16 @@
 // looking straight down with a vertical field of view of 60 degrees. At
 // every update it takes the viewer and the camera through the transforms
 // above it (which the mouse may have moved, turned or scaled since) into its
-// own units. A level's grid is laid out anew only when the tiles it is laid
-// out around change; its heights, and which of its cells lie within the
-// view's reach (the others are not drawn), are recomputed when the camera moves.
+// own units. A level's grid, and each vertex's height and normal with the
+// level's own detail, are computed anew only when the tiles it is laid out
+// around change; when the camera moves, only the morph toward the coarser
+// level, and which cells lie within the view's reach (the others are not
+// drawn), are recomputed, and a level that comes out the same is not handed
+// to the renderer again.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include <corvane/PrimitiveIndexed.h>
 #include <interceptor/interceptorExport.h>
@@ -141,12 +145,22 @@ private:
         PrimitiveIndexed* mesh = nullptr;  // a child of this node, which owns it
         vertexN3V3* vertices = nullptr;    // handed to the mesh, which owns them
         unsigned short* indices = nullptr;
+        // What depends on the layout only, kept until it changes: each
+        // vertex's record with this level's own detail, unmorphed (folded
+        // edge vertices have none), and for the coarsest level the next
+        // level's records over the block, which it morphs toward.
+        std::vector<vertexN3V3> unmorphed;
+        std::vector<vertexN3V3> coarser;
         Layout built;
         bool drawn = false;
     };
 
     void layOut(double viewerX, double viewerZ, int finest, int count);
-    void build(int slot);
+    // Lays the level's grid out anew and computes its own records.
+    void sample(int slot);
+    // Morphs the level's heights for the camera now and chooses its cells;
+    // returns whether any vertex or index changed (the mesh then uploads anew).
+    bool build(int slot);
     void hide(int slot);
 
     Level levels[maxLevels];

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <set>
 #include <utility>
 #include <vector>
@@ -456,6 +457,75 @@ TEST(ParametricTerrain, StaysUnderTheViewerWhenTheWorldMovesAfterwards) {
     EXPECT_EQ(t->getRebuildCount(), 3u) << "once per new layout";
     EXPECT_EQ(t->getCenterPos().x, 0.0f);
     EXPECT_EQ(t->getCenterPos().y, 40.0f);
+}
+
+// A flight of small steps (the camera moves every update, a tile change now
+// and then) reuses each level's records; where it ends, every level must be
+// exactly what a terrain built there afresh has, vertices and triangles, at
+// the world's own scale, tilted so that several levels show, and shrunk far.
+TEST(ParametricTerrain, AFlightEndsWhereAFreshBuildWould) {
+    auto same = [](const ParametricTerrain& a, const ParametricTerrain& b, const char* where) {
+        ASSERT_EQ(a.getLevelCount(), b.getLevelCount()) << where;
+        for (int level = 0; level < a.getLevelCount(); ++level) {
+            const PrimitiveIndexed* p = a.getLevelMesh(level);
+            const PrimitiveIndexed* q = b.getLevelMesh(level);
+            ASSERT_EQ(p->getVertexCount(), q->getVertexCount()) << where;
+            ASSERT_EQ(p->getIndexCount(), q->getIndexCount()) << where << ", level " << level;
+            EXPECT_EQ(std::memcmp(p->getVertexData(), q->getVertexData(), p->getVertexCount() * 6 * sizeof(float)), 0)
+                << where << ", level " << level;
+            EXPECT_EQ(std::memcmp(p->getIndexData(), q->getIndexData(), p->getIndexCount() * sizeof(unsigned short)), 0)
+                << where << ", level " << level;
+        }
+    };
+    struct Case {
+        const char* where;
+        float scale, tilt, stepX, stepZ;
+    };
+    for (const Case c : {Case{"own scale", 1.0f, 0.0f, 0.93f, 0.31f}, Case{"tilted", 0.3f, 60.0f, 0.15f, -0.41f},
+                         Case{"shrunk", 1.0e-20f, 0.0f, 0.11f, 0.05f}}) {
+        kwTransformNode flownWorld, freshWorld;
+        ParametricTerrain* flown = new ParametricTerrain;
+        ParametricTerrain* fresh = new ParametricTerrain;
+        flownWorld.addChild(flown);
+        freshWorld.addChild(fresh);
+        for (kwTransformNode* w : {&flownWorld, &freshWorld}) {
+            w->scale(c.scale, c.scale, c.scale);
+            w->rotate(c.tilt, 1.0f, 0.0f, 0.0f);
+        }
+        const std::uint32_t rebuilds = flown->getRebuildCount();
+        float x = 0.0f, z = 0.0f;
+        for (int i = 0; i < 60; ++i) {
+            x += c.stepX, z += c.stepZ;
+            flown->setCurrentPos(kwVec3(x, z, 30.0f * c.scale));
+            flown->update(nullptr);
+        }
+        EXPECT_GT(flown->getRebuildCount(), rebuilds + 1) << c.where << ": the flight crosses tiles";
+        EXPECT_GT(flown->getMorphCount(), 20u) << c.where << ": most steps only morph";
+        fresh->setCurrentPos(kwVec3(x, z, 30.0f * c.scale));
+        fresh->update(nullptr);
+        same(*flown, *fresh, c.where);
+    }
+}
+
+// A level whose records come out the same is not handed to the renderer
+// again. A window a little wider, the camera where it was: the view reaches
+// further, so the coarsest level draws more of its cells, but the finest,
+// all of whose cells were in view, is unchanged.
+TEST(ParametricTerrain, AnUnchangedLevelIsNotUploadedAgain) {
+    ShrunkWorld w(0.01f);
+    const int levels = w.terrain->getLevelCount();
+    ASSERT_GE(levels, 2);
+    const PrimitiveIndexed* finest = w.terrain->getLevelMesh(0);
+    const PrimitiveIndexed* coarsest = w.terrain->getLevelMesh(levels - 1);
+    const unsigned finestVersion = finest->getArrayVersion(), coarsestVersion = coarsest->getArrayVersion();
+    const unsigned finestIndices = finest->getIndexCount(), coarsestIndices = coarsest->getIndexCount();
+    w.terrain->setViewAspect(1.1);
+    w.terrain->update(nullptr);
+    ASSERT_EQ(w.terrain->getLevelCount(), levels);
+    EXPECT_GT(coarsest->getIndexCount(), coarsestIndices);
+    EXPECT_GT(coarsest->getArrayVersion(), coarsestVersion);
+    EXPECT_EQ(finest->getIndexCount(), finestIndices);
+    EXPECT_EQ(finest->getArrayVersion(), finestVersion) << "uploaded again unchanged";
 }
 
 }  // namespace
