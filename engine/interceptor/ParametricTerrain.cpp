@@ -40,6 +40,12 @@ constexpr double stepsPerWavelength = 3.0;
 // turned about its axis. It is sampled by 16 rays, whose polygon falls short
 // of the cone by at most 1 - cos(pi / 16); the margin makes up for it.
 constexpr double tan30 = 0.57735026918962576;
+// The finest level's cells, as a share of the camera's height above the
+// mean plane, at which its vertices start to slide onto the next level's,
+// and at which they are there (it goes at morphEnd / 9: by then it is the
+// next level, bit for bit).
+constexpr double collapseStart = Terrain::morphEnd / 4.5;
+constexpr double collapseEnd = Terrain::morphEnd / 8.0;
 constexpr int viewRays = 16;
 constexpr double coneMargin = 1.02;
 
@@ -277,6 +283,8 @@ bool ParametricTerrain::build(int slot) {
     // morphed at all, and from which it is wholly.
     const double unmorphedWithin = (cellUnits / morphStart) * (cellUnits / morphStart);
     const double morphedFrom = (cellUnits / morphEnd) * (cellUnits / morphEnd);
+    // The finest level's vertices slide onto the next level's.
+    const bool slide = slot == 0 && collapse > 0.0;
     bool changed = false;
     auto put = [&changed](vertexN3V3& to, const vertexN3V3& from) {
         if (std::memcmp(&to, &from, sizeof from) != 0) {
@@ -314,17 +322,34 @@ bool ParametricTerrain::build(int slot) {
             const vertexN3V3& mine = *own;
             // Nearer than the band: unmorphed; beyond it: wholly the
             // coarser surface; within it, blended by distance.
-            if (!(squared > unmorphedWithin)) {
+            if (!(squared > unmorphedWithin) && !slide) {
                 put(*v, mine);
                 continue;
             }
-            const double m = squared >= morphedFrom ? 1.0 : morphOf(cellUnits, std::sqrt(squared));
+            const double m = !(squared > unmorphedWithin) ? 0.0
+                             : squared >= morphedFrom     ? 1.0
+                                                          : morphOf(cellUnits, std::sqrt(squared));
             const Surface s = surfaceAt(coarse, ic, jc, ru, rv);
-            const double nx = mine.nx + m * (s.nx - mine.nx), ny = mine.ny + m * (s.ny - mine.ny),
-                         nz = mine.nz + m * (s.nz - mine.nz);
+            double nx = mine.nx + m * (s.nx - mine.nx), ny = mine.ny + m * (s.ny - mine.ny),
+                   nz = mine.nz + m * (s.nz - mine.nz), y = mine.y + m * (s.y - mine.y);
+            double px = mine.x, pz = mine.z;
+            if (slide) {
+                // Toward the nearest vertex of the next level, along each
+                // axis (as the folded edge goes); there, its record itself.
+                const int si = ru == 0 ? 0 : (ru == 1 ? -1 : 1), sj = rv == 0 ? 0 : (rv == 1 ? -1 : 1);
+                const vertexN3V3& c = coarse.at(int((mi + si) / f), int((mj + sj) / f));
+                if (collapse == 1.0) {
+                    put(*v, c);
+                    continue;
+                }
+                const double q = collapse;
+                px = x + q * ((x0 + (i + si) * step) * step0 - x);
+                pz = z + q * ((z0 + (j + sj) * step) * step0 - z);
+                y += q * (c.y - y), nx += q * (c.nx - nx), ny += q * (c.ny - ny), nz += q * (c.nz - nz);
+            }
             const double inverse = 1.0 / std::sqrt(nx * nx + ny * ny + nz * nz);
-            put(*v, vertexN3V3{float(nx * inverse), float(ny * inverse), float(nz * inverse), mine.x,
-                               float(mine.y + m * (s.y - mine.y)), mine.z});
+            put(*v, vertexN3V3{float(nx * inverse), float(ny * inverse), float(nz * inverse), float(px), float(y),
+                               float(pz)});
         }
     }
 
@@ -416,13 +441,20 @@ void ParametricTerrain::positionChanged() {
 
     // The finest level drawn: two below the first whose cells span more
     // than morphEnd of their distance from the camera somewhere (none is
-    // nearer than the camera's height above the mean plane). A level whose
-    // cells all span less has morphed into the next one's shape, but is lit
-    // at its own vertices; dropping it only when its cells are a ninth of
-    // that keeps the light's highlight from jumping when it goes.
+    // nearer than the camera's height above the mean plane), so its cells
+    // span between a 216th and a 72nd of that height. It has morphed into
+    // the next level's shape everywhere, but is lit at its own vertices,
+    // which finer lighting needs; as its cells shrink from a 108th to a
+    // 192nd of the height, its vertices slide onto the next level's, so that
+    // when it goes, nothing changes on screen.
     const double above = eye[1] - meanHeight;
     int finest = 0;
     while (finest < maxLatticeLevel && power3(finest + 2) * step0 <= morphEnd * above) ++finest;
+    collapse = 0.0;
+    if (above > 0.0) {
+        const double r = power3(finest) * step0 / above;
+        collapse = std::min(1.0, std::max(0.0, (collapseStart - r) / (collapseStart - collapseEnd)));
+    }
     int count = 1;
     while (count < maxLevels && finest + count <= maxLatticeLevel && !(reach(finest + count - 1) >= viewReach))
         ++count;

@@ -19,7 +19,11 @@
 // camera has the next level's shape (see morphing); two levels finer than
 // the first that does not, the finest drawn, are not drawn (vertex lighting
 // still tells their vertices apart), so from high above, or with the world
-// shrunk, the finest drawn level is a coarse one. From the finest, as many levels are drawn as the
+// shrunk, the finest drawn level is a coarse one. As the finest drawn
+// level's cells shrink toward the size at which it goes, its vertices slide
+// onto the next level's (the same way its folded edge goes, see seams), so
+// that it is that level, bit for bit, before it goes: the lighting at the
+// vertices does not jump. From the finest, as many levels are drawn as the
 // view needs to reach the edge of the window, whose shape setViewAspect
 // gives; never more than maxLevels, whatever the scale.
 //
@@ -169,6 +173,7 @@ private:
     int builtCount = 0;
     int builtFinest = 0;
     double viewReach = 0;
+    double collapse = 0;  // how far the finest level's vertices have slid onto the next level's
     double viewAspect = 1.0;
     double viewer[2] = {0.0, 0.0};         // the viewer on the plane, in level 0 steps
     double builtReach = 0;                 // the view's reach the cells were chosen for

@@ -528,4 +528,58 @@ TEST(ParametricTerrain, AnUnchangedLevelIsNotUploadedAgain) {
     EXPECT_EQ(finest->getArrayVersion(), finestVersion) << "uploaded again unchanged";
 }
 
+// Before the finest level goes, its vertices slide onto the next level's,
+// so that going changes nothing. ShrunkWorld's camera stands 30 + 20 / scale
+// + 1.5 above the mean plane; the finest level is 1 (cells of 6, the next
+// level's 18) while the height is between 648 and 1296. Its vertices start
+// to slide when a cell is a 108th of the height and are there at a 192nd:
+// at a height of 600 they are at their own lattice points, at 900 (a 150th)
+// 0.64 of the way, and at 1200 the level is the next one's records.
+TEST(ParametricTerrain, TheFinestLevelSlidesOntoTheNextBeforeItGoes) {
+    auto scaleFor = [](double height) { return float(20.0 / (height - 31.5)); };
+    // Where the vertices inside the block lie along x, modulo the next level's step of 18.
+    auto offsets = [](const PrimitiveIndexed* mesh) {
+        const float* v = mesh->getVertexData();
+        float x0 = 1e30f, x1 = -1e30f;
+        for (unsigned i = 0; i < mesh->getVertexCount(); ++i) x0 = std::min(x0, v[i * 6 + 3]), x1 = std::max(x1, v[i * 6 + 3]);
+        std::set<long> out;  // hundredths
+        for (unsigned i = 0; i < mesh->getVertexCount(); ++i) {
+            const float x = v[i * 6 + 3];
+            if (x == x0 || x == x1) continue;
+            double r = std::fmod(double(x), 18.0);
+            if (r < 0) r += 18.0;
+            out.insert(std::lround(r * 100.0) % 1800);
+        }
+        return out;
+    };
+    {
+        const ShrunkWorld w(scaleFor(600.0));
+        ASSERT_EQ(w.terrain->getFinestLevel(), 1);
+        EXPECT_EQ(offsets(w.terrain->getLevelMesh(0)), (std::set<long>{0, 600, 1200}));
+    }
+    {
+        const ShrunkWorld w(scaleFor(900.0));
+        ASSERT_EQ(w.terrain->getFinestLevel(), 1);
+        const std::set<long> got = offsets(w.terrain->getLevelMesh(0));
+        ASSERT_EQ(got.size(), 3u);
+        auto it = got.begin();
+        EXPECT_EQ(*it++, 0);
+        EXPECT_NEAR(*it++, 216, 2) << "6 - 0.64 * 6";
+        EXPECT_NEAR(*it++, 1584, 2) << "12 + 0.64 * 6";
+    }
+    {
+        const ShrunkWorld w(scaleFor(1200.0));
+        ASSERT_EQ(w.terrain->getFinestLevel(), 1);
+        ASSERT_GE(w.terrain->getLevelCount(), 2);
+        const PrimitiveIndexed* fine = w.terrain->getLevelMesh(0);
+        const PrimitiveIndexed* next = w.terrain->getLevelMesh(1);
+        std::set<Record> coarse;
+        for (unsigned i = 0; i < next->getVertexCount(); ++i)
+            coarse.insert(Record(next->getVertexData() + i * 6, next->getVertexData() + i * 6 + 6));
+        for (unsigned i = 0; i < fine->getVertexCount(); ++i)
+            ASSERT_TRUE(coarse.count(Record(fine->getVertexData() + i * 6, fine->getVertexData() + i * 6 + 6)))
+                << "vertex " << i << " is not one of the next level's";
+    }
+}
+
 }  // namespace
