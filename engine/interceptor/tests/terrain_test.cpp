@@ -1,6 +1,7 @@
 // The terrain stand-ins: levels of detail that cover the view at any scale
-// and meet without gaps, rebuilt only when their layout changes, at most
-// once per update, following the viewer through the transforms above it.
+// and meet without gaps, laid out anew only when their layout changes, at
+// most once per update, and re-morphed from stored heights when the camera
+// moves, following the viewer through the transforms above it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
