@@ -40,14 +40,15 @@ constexpr double stepsPerWavelength = 3.0;
 // turned about its axis. It is sampled by 16 rays, whose polygon falls short
 // of the cone by at most 1 - cos(pi / 16); the margin makes up for it.
 constexpr double tan30 = 0.57735026918962576;
+constexpr int viewRays = 16;
+constexpr double coneMargin = 1.02;
+
 // The finest level's cells, as a share of the camera's height above the
 // mean plane, at which its vertices start to slide onto the next level's,
 // and at which they are there (it goes at morphEnd / 9: by then it is the
 // next level, bit for bit).
 constexpr double collapseStart = Terrain::morphEnd / 4.5;
 constexpr double collapseEnd = Terrain::morphEnd / 8.0;
-constexpr int viewRays = 16;
-constexpr double coneMargin = 1.02;
 
 double power3(int level) {
     double p = 1.0;
