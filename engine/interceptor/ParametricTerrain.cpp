@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -41,6 +42,13 @@ constexpr double stepsPerWavelength = 3.0;
 constexpr double tan30 = 0.57735026918962576;
 constexpr int viewRays = 16;
 constexpr double coneMargin = 1.02;
+
+// The finest level's cells, as a share of the camera's height above the
+// mean plane, at which its vertices start to slide onto the next level's,
+// and at which they are there (it goes at morphEnd / 9: by then it is the
+// next level, bit for bit).
+constexpr double collapseStart = Terrain::morphEnd / 4.5;
+constexpr double collapseEnd = Terrain::morphEnd / 8.0;
 
 double power3(int level) {
     double p = 1.0;
@@ -158,6 +166,7 @@ ParametricTerrain::ParametricTerrain() : TileTerrain(terrainTileSize) {
     eye[1] = viewAbove;
     viewReach = builtReach = std::numeric_limits<double>::infinity();  // no view measured yet
     layOut(0.0, 0.0, 0, 1);
+    sample(0);
     build(0);
     levels[0].built = wanted[0];
     ++levelRebuilds;
@@ -198,59 +207,100 @@ void ParametricTerrain::layOut(double viewerX, double viewerZ, int finest, int c
     wantedCount = count;
 }
 
-void ParametricTerrain::build(int slot) {
+void ParametricTerrain::sample(int slot) {
     Level& lv = levels[slot];
     const Layout& w = wanted[slot];
     const double step = power3(w.level);
     const double x0 = w.centreX - halfSide(w.level), z0 = w.centreZ - halfSide(w.level);
     if (!lv.mesh) {
-        lv.vertices = new vertexN3V3[unsigned(side * side)];
-        lv.indices = new unsigned short[unsigned(cells * cells * 6)];
+        lv.vertices = new vertexN3V3[unsigned(side * side)]();
+        lv.indices = new unsigned short[unsigned(cells * cells * 6)]();
         lv.mesh = new PrimitiveIndexed;
         lv.mesh->drawMode = kwDrawTriangles;
         addChild(lv.mesh);
+        lv.unmorphed.resize(std::size_t(side) * side);
     }
 
-    // The surface this level morphs toward: the coarser level around it,
-    // built before it, or where there is none, the next level's own
-    // vertices over this block (a third as many along each side).
-    const int f = levelFactor;
-    Grid coarse{nullptr, coarseSide, x0, z0, step * f};
-    std::vector<vertexN3V3> own;
-    if (w.surrounded) {
-        const Layout& c = levels[slot + 1].built;
-        coarse = Grid{levels[slot + 1].vertices, side, c.centreX - halfSide(c.level), c.centreZ - halfSide(c.level),
-                      step * f};
-    } else {
-        const Detail detail = detailOf(w.level + 1);
-        own.resize(std::size_t(coarseSide) * coarseSide);
-        for (int j = 0; j < coarseSide; ++j) {
-            const double z = (z0 + j * coarse.step) * step0;
-            for (int i = 0; i < coarseSide; ++i) {
-                const double x = (x0 + i * coarse.step) * step0;
-                own[std::size_t(j) * coarseSide + i] = vertexOf(x, z, sampleAt(x, z, columnWave(x), rowWave(z), detail));
-            }
-        }
-        coarse.records = own.data();
-    }
-    // This block's first vertex within the coarser grid, in this level's steps.
-    const long long offsetX = std::llround((x0 - coarse.x0) / step), offsetZ = std::llround((z0 - coarse.z0) / step);
-
-    // Vertices. The lattice coordinate of column i is (x0 + i step) steps.
+    // The records with this level's own detail. The lattice coordinate of
+    // column i is (x0 + i step) steps; a folded edge vertex copies the
+    // coarser level's record instead, so it needs none.
     const Detail detail = detailOf(w.level);
-    const double cellUnits = step * step0;
     Wave column[side], row[side];
     for (int i = 0; i < side; ++i) {
         column[i] = columnWave((x0 + i * step) * step0);
         row[i] = rowWave((z0 + i * step) * step0);
     }
+    for (int j = 0; j < side; ++j) {
+        const double z = (z0 + j * step) * step0;
+        for (int i = 0; i < side; ++i) {
+            if (w.surrounded && (i == 0 || j == 0 || i == cells || j == cells)) continue;
+            const double x = (x0 + i * step) * step0;
+            lv.unmorphed[std::size_t(j) * side + i] = vertexOf(x, z, sampleAt(x, z, column[i], row[j], detail));
+        }
+    }
+
+    // Where no coarser level surrounds this one, the surface it morphs
+    // toward is the next level's own records over this block (a third as
+    // many along each side).
+    if (w.surrounded) {
+        lv.coarser.clear();
+        return;
+    }
+    const Detail next = detailOf(w.level + 1);
+    const double coarseStep = step * levelFactor;
+    lv.coarser.resize(std::size_t(coarseSide) * coarseSide);
+    for (int j = 0; j < coarseSide; ++j) {
+        const double z = (z0 + j * coarseStep) * step0;
+        for (int i = 0; i < coarseSide; ++i) {
+            const double x = (x0 + i * coarseStep) * step0;
+            lv.coarser[std::size_t(j) * coarseSide + i] = vertexOf(x, z, sampleAt(x, z, columnWave(x), rowWave(z), next));
+        }
+    }
+}
+
+bool ParametricTerrain::build(int slot) {
+    Level& lv = levels[slot];
+    const Layout& w = wanted[slot];
+    const double step = power3(w.level);
+    const double x0 = w.centreX - halfSide(w.level), z0 = w.centreZ - halfSide(w.level);
+
+    // The surface this level morphs toward: the coarser level around it,
+    // built before it, or where there is none, the next level's records.
+    const int f = levelFactor;
+    Grid coarse{lv.coarser.data(), coarseSide, x0, z0, step * f};
+    if (w.surrounded) {
+        const Layout& c = levels[slot + 1].built;
+        coarse = Grid{levels[slot + 1].vertices, side, c.centreX - halfSide(c.level), c.centreZ - halfSide(c.level),
+                      step * f};
+    }
+    // This block's first vertex within the coarser grid, in this level's steps.
+    const long long offsetX = std::llround((x0 - coarse.x0) / step), offsetZ = std::llround((z0 - coarse.z0) / step);
+
+    // Vertices: each one's record for the camera now, compared with the
+    // one it replaces.
+    const double cellUnits = step * step0;
+    const double dy = meanHeight - eye[1];
+    // Squared distances from the camera within which a vertex is not
+    // morphed at all, and from which it is wholly.
+    const double unmorphedWithin = (cellUnits / morphStart) * (cellUnits / morphStart);
+    const double morphedFrom = (cellUnits / morphEnd) * (cellUnits / morphEnd);
+    // The finest level's vertices slide onto the next level's.
+    const bool slide = slot == 0 && collapse > 0.0;
+    bool changed = false;
+    auto put = [&changed](vertexN3V3& to, const vertexN3V3& from) {
+        if (std::memcmp(&to, &from, sizeof from) != 0) {
+            to = from;
+            changed = true;
+        }
+    };
     // Where each vertex's index points when the triangles are made: to
     // itself, or on the folded outer edge, to the coarse vertex it is folded onto.
     static thread_local unsigned short target[side * side];
     vertexN3V3* v = lv.vertices;
+    const vertexN3V3* own = lv.unmorphed.data();
     for (int j = 0; j < side; ++j) {
         const double z = (z0 + j * step) * step0;
-        for (int i = 0; i < side; ++i, ++v) {
+        for (int i = 0; i < side; ++i, ++v, ++own) {
             const double x = (x0 + i * step) * step0;
             const long long mi = offsetX + i, mj = offsetZ + j;
             const int ic = int(mi / f), jc = int(mj / f), ru = int(mi % f), rv = int(mj % f);
@@ -264,23 +314,43 @@ void ParametricTerrain::build(int slot) {
                 const int ti = alongX ? i + shift : i, tj = alongX ? j : j + shift;
                 target[j * side + i] = static_cast<unsigned short>(tj * side + ti);
                 const int cu = alongX ? int((offsetX + ti) / f) : ic, cv = alongX ? jc : int((offsetZ + tj) / f);
-                *v = coarse.at(cu, cv);
+                put(*v, coarse.at(cu, cv));
                 continue;
             }
             target[j * side + i] = static_cast<unsigned short>(j * side + i);
-            const double dx = x - eye[0], dy = meanHeight - eye[1], dz = z - eye[2];
-            const double m = morphOf(cellUnits, std::sqrt(dx * dx + dy * dy + dz * dz));
-            const vertexN3V3 mine = vertexOf(x, z, sampleAt(x, z, column[i], row[j], detail));
-            if (m == 0.0) {
-                *v = mine;
+            const double dx = x - eye[0], dz = z - eye[2];
+            const double squared = dx * dx + dy * dy + dz * dz;
+            const vertexN3V3& mine = *own;
+            // Nearer than the band: unmorphed; beyond it: wholly the
+            // coarser surface; within it, blended by distance.
+            if (!(squared > unmorphedWithin) && !slide) {
+                put(*v, mine);
                 continue;
             }
+            const double m = !(squared > unmorphedWithin) ? 0.0
+                             : squared >= morphedFrom     ? 1.0
+                                                          : morphOf(cellUnits, std::sqrt(squared));
             const Surface s = surfaceAt(coarse, ic, jc, ru, rv);
-            const double nx = mine.nx + m * (s.nx - mine.nx), ny = mine.ny + m * (s.ny - mine.ny),
-                         nz = mine.nz + m * (s.nz - mine.nz);
-            const double len = std::sqrt(nx * nx + ny * ny + nz * nz);
-            *v = vertexN3V3{float(nx / len), float(ny / len), float(nz / len), mine.x, float(mine.y + m * (s.y - mine.y)),
-                            mine.z};
+            double nx = mine.nx + m * (s.nx - mine.nx), ny = mine.ny + m * (s.ny - mine.ny),
+                   nz = mine.nz + m * (s.nz - mine.nz), y = mine.y + m * (s.y - mine.y);
+            double px = mine.x, pz = mine.z;
+            if (slide) {
+                // Toward the nearest vertex of the next level, along each
+                // axis (as the folded edge goes); there, its record itself.
+                const int si = ru == 0 ? 0 : (ru == 1 ? -1 : 1), sj = rv == 0 ? 0 : (rv == 1 ? -1 : 1);
+                const vertexN3V3& c = coarse.at(int((mi + si) / f), int((mj + sj) / f));
+                if (collapse == 1.0) {
+                    put(*v, c);
+                    continue;
+                }
+                const double q = collapse;
+                px = x + q * ((x0 + (i + si) * step) * step0 - x);
+                pz = z + q * ((z0 + (j + sj) * step) * step0 - z);
+                y += q * (c.y - y), nx += q * (c.nx - nx), ny += q * (c.ny - ny), nz += q * (c.nz - nz);
+            }
+            const double inverse = 1.0 / std::sqrt(nx * nx + ny * ny + nz * nz);
+            put(*v, vertexN3V3{float(nx * inverse), float(ny * inverse), float(nz * inverse), float(px), float(y),
+                               float(pz)});
         }
     }
 
@@ -303,10 +373,11 @@ void ParametricTerrain::build(int slot) {
         const double dz = std::max(0.0, std::abs(z0 + (j + 0.5) * step - viewer[1]) - step / 2);
         return dx * dx + dz * dz > reachSteps * reachSteps;
     };
+    static thread_local unsigned short indices[cells * cells * 6];
     unsigned count = 0;
     auto triangle = [&](unsigned short p, unsigned short q, unsigned short r) {
         if (p == q || q == r || p == r) return;
-        unsigned short* out = lv.indices + count;
+        unsigned short* out = indices + count;
         out[0] = p, out[1] = q, out[2] = r;
         count += 3;
     };
@@ -319,12 +390,19 @@ void ParametricTerrain::build(int slot) {
             triangle(a0, c0, b0);
             triangle(b0, c0, d0);
         }
+    if (!lv.drawn || count != lv.mesh->getIndexCount() ||
+        std::memcmp(indices, lv.indices, count * sizeof(unsigned short)) != 0) {
+        std::copy(indices, indices + count, lv.indices);
+        changed = true;
+    }
+    if (!changed) return false;
 
     // Same arrays again: the primitive keeps them and uploads them anew.
     lv.mesh->addCoordArray(lv.vertices, lv.indices, unsigned(side * side), count);
     lv.mesh->boundaryDirty = 1;
     lv.mesh->makeParentBoundary();
     lv.drawn = true;
+    return true;
 }
 
 void ParametricTerrain::hide(int slot) {
@@ -364,13 +442,20 @@ void ParametricTerrain::positionChanged() {
 
     // The finest level drawn: two below the first whose cells span more
     // than morphEnd of their distance from the camera somewhere (none is
-    // nearer than the camera's height above the mean plane). A level whose
-    // cells all span less has morphed into the next one's shape, but is lit
-    // at its own vertices; dropping it only when its cells are a ninth of
-    // that keeps the light's highlight from jumping when it goes.
+    // nearer than the camera's height above the mean plane), so its cells
+    // span between a 216th and a 72nd of that height. It has morphed into
+    // the next level's shape everywhere, but is lit at its own vertices,
+    // which finer lighting needs; as its cells shrink from a 108th to a
+    // 192nd of the height, its vertices slide onto the next level's, so that
+    // when it goes, nothing changes on screen.
     const double above = eye[1] - meanHeight;
     int finest = 0;
     while (finest < maxLatticeLevel && power3(finest + 2) * step0 <= morphEnd * above) ++finest;
+    collapse = 0.0;
+    if (above > 0.0) {
+        const double r = power3(finest) * step0 / above;
+        collapse = std::min(1.0, std::max(0.0, (collapseStart - r) / (collapseStart - collapseEnd)));
+    }
     int count = 1;
     while (count < maxLevels && finest + count <= maxLatticeLevel && !(reach(finest + count - 1) >= viewReach))
         ++count;
@@ -385,19 +470,24 @@ void ParametricTerrain::update(kwContext* context) {
     const bool eyeMoved = eye[0] != builtEye[0] || eye[1] != builtEye[1] || eye[2] != builtEye[2] ||
                           viewReach != builtReach;
     // Coarse to fine: a level morphs toward the one around it, and its
-    // edge copies that level's vertices, so a rebuilt level rebuilds all
-    // finer ones after it.
-    bool laidOut = false, rebuildRest = false;
+    // edge copies that level's vertices, so a level whose records changed
+    // has the finer ones after it built again. A level's own records are
+    // computed only when it is laid out anew; a camera move recomputes the
+    // morph alone, and a level that comes out the same is not uploaded again.
+    bool laidOut = false, built = false, coarserChanged = false;
     for (int slot = wantedCount - 1; slot >= 0; --slot) {
         const bool layoutChanged = !levels[slot].drawn || !(levels[slot].built == wanted[slot]);
         if (layoutChanged) {
             laidOut = true;
             ++levelRebuilds;
+            sample(slot);
         }
-        if (layoutChanged || eyeMoved || rebuildRest) {
-            build(slot);
+        if (layoutChanged || eyeMoved || coarserChanged) {
+            coarserChanged = build(slot) || layoutChanged;
             levels[slot].built = wanted[slot];
-            rebuildRest = true;
+            built = true;
+        } else {
+            coarserChanged = false;
         }
     }
     for (int slot = wantedCount; slot < builtCount; ++slot) {
@@ -408,7 +498,7 @@ void ParametricTerrain::update(kwContext* context) {
     builtFinest = wanted[0].level;
     if (laidOut)
         ++rebuilds;
-    else if (rebuildRest)
+    else if (built)
         ++morphs;
     std::copy(eye, eye + 3, builtEye);
     builtReach = viewReach;

@@ -19,7 +19,11 @@
 // camera has the next level's shape (see morphing); two levels finer than
 // the first that does not, the finest drawn, are not drawn (vertex lighting
 // still tells their vertices apart), so from high above, or with the world
-// shrunk, the finest drawn level is a coarse one. From the finest, as many levels are drawn as the
+// shrunk, the finest drawn level is a coarse one. As the finest drawn
+// level's cells shrink toward the size at which it goes, its vertices slide
+// onto the next level's (the same way its folded edge goes, see seams), so
+// that it is that level, bit for bit, before it goes: the lighting at the
+// vertices does not jump. From the finest, as many levels are drawn as the
 // view needs to reach the edge of the window, whose shape setViewAspect
 // gives; never more than maxLevels, whatever the scale.
 //
@@ -45,12 +49,16 @@
 // looking straight down with a vertical field of view of 60 degrees. At
 // every update it takes the viewer and the camera through the transforms
 // above it (which the mouse may have moved, turned or scaled since) into its
-// own units. A level's grid is laid out anew only when the tiles it is laid
-// out around change; its heights, and which of its cells lie within the
-// view's reach (the others are not drawn), are recomputed when the camera moves.
+// own units. A level's grid, and each vertex's height and normal with the
+// level's own detail, are computed anew only when the tiles it is laid out
+// around change; when the camera moves, only the morph toward the coarser
+// level, and which cells lie within the view's reach (the others are not
+// drawn), are recomputed, and a level that comes out the same is not handed
+// to the renderer again.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include <corvane/PrimitiveIndexed.h>
 #include <interceptor/interceptorExport.h>
@@ -141,12 +149,22 @@ private:
         PrimitiveIndexed* mesh = nullptr;  // a child of this node, which owns it
         vertexN3V3* vertices = nullptr;    // handed to the mesh, which owns them
         unsigned short* indices = nullptr;
+        // What depends on the layout only, kept until it changes: each
+        // vertex's record with this level's own detail, unmorphed (folded
+        // edge vertices have none), and for the coarsest level the next
+        // level's records over the block, which it morphs toward.
+        std::vector<vertexN3V3> unmorphed;
+        std::vector<vertexN3V3> coarser;
         Layout built;
         bool drawn = false;
     };
 
     void layOut(double viewerX, double viewerZ, int finest, int count);
-    void build(int slot);
+    // Lays the level's grid out anew and computes its own records.
+    void sample(int slot);
+    // Morphs the level's heights for the camera now and chooses its cells;
+    // returns whether any vertex or index changed (the mesh then uploads anew).
+    bool build(int slot);
     void hide(int slot);
 
     Level levels[maxLevels];
@@ -155,6 +173,7 @@ private:
     int builtCount = 0;
     int builtFinest = 0;
     double viewReach = 0;
+    double collapse = 0;  // how far the finest level's vertices have slid onto the next level's
     double viewAspect = 1.0;
     double viewer[2] = {0.0, 0.0};         // the viewer on the plane, in level 0 steps
     double builtReach = 0;                 // the view's reach the cells were chosen for

@@ -1,10 +1,12 @@
 // The terrain stand-ins: levels of detail that cover the view at any scale
-// and meet without gaps, rebuilt only when their layout changes, at most
-// once per update, following the viewer through the transforms above it.
+// and meet without gaps, laid out anew only when their layout changes, at
+// most once per update, and re-morphed from stored heights when the camera
+// moves, following the viewer through the transforms above it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <set>
 #include <utility>
 #include <vector>
@@ -456,6 +458,129 @@ TEST(ParametricTerrain, StaysUnderTheViewerWhenTheWorldMovesAfterwards) {
     EXPECT_EQ(t->getRebuildCount(), 3u) << "once per new layout";
     EXPECT_EQ(t->getCenterPos().x, 0.0f);
     EXPECT_EQ(t->getCenterPos().y, 40.0f);
+}
+
+// A flight of small steps (the camera moves every update, a tile change now
+// and then) reuses each level's records; where it ends, every level must be
+// exactly what a terrain built there afresh has, vertices and triangles, at
+// the world's own scale, tilted so that several levels show, and shrunk far.
+TEST(ParametricTerrain, AFlightEndsWhereAFreshBuildWould) {
+    auto same = [](const ParametricTerrain& a, const ParametricTerrain& b, const char* where) {
+        ASSERT_EQ(a.getLevelCount(), b.getLevelCount()) << where;
+        for (int level = 0; level < a.getLevelCount(); ++level) {
+            const PrimitiveIndexed* p = a.getLevelMesh(level);
+            const PrimitiveIndexed* q = b.getLevelMesh(level);
+            ASSERT_EQ(p->getVertexCount(), q->getVertexCount()) << where;
+            ASSERT_EQ(p->getIndexCount(), q->getIndexCount()) << where << ", level " << level;
+            EXPECT_EQ(std::memcmp(p->getVertexData(), q->getVertexData(), p->getVertexCount() * 6 * sizeof(float)), 0)
+                << where << ", level " << level;
+            EXPECT_EQ(std::memcmp(p->getIndexData(), q->getIndexData(), p->getIndexCount() * sizeof(unsigned short)), 0)
+                << where << ", level " << level;
+        }
+    };
+    struct Case {
+        const char* where;
+        float scale, tilt, stepX, stepZ;
+    };
+    for (const Case c : {Case{"own scale", 1.0f, 0.0f, 0.93f, 0.31f}, Case{"tilted", 0.3f, 60.0f, 0.15f, -0.41f},
+                         Case{"shrunk", 1.0e-20f, 0.0f, 0.11f, 0.05f}}) {
+        kwTransformNode flownWorld, freshWorld;
+        ParametricTerrain* flown = new ParametricTerrain;
+        ParametricTerrain* fresh = new ParametricTerrain;
+        flownWorld.addChild(flown);
+        freshWorld.addChild(fresh);
+        for (kwTransformNode* w : {&flownWorld, &freshWorld}) {
+            w->scale(c.scale, c.scale, c.scale);
+            w->rotate(c.tilt, 1.0f, 0.0f, 0.0f);
+        }
+        const std::uint32_t rebuilds = flown->getRebuildCount();
+        float x = 0.0f, z = 0.0f;
+        for (int i = 0; i < 60; ++i) {
+            x += c.stepX, z += c.stepZ;
+            flown->setCurrentPos(kwVec3(x, z, 30.0f * c.scale));
+            flown->update(nullptr);
+        }
+        EXPECT_GT(flown->getRebuildCount(), rebuilds + 1) << c.where << ": the flight crosses tiles";
+        EXPECT_GT(flown->getMorphCount(), 20u) << c.where << ": most steps only morph";
+        fresh->setCurrentPos(kwVec3(x, z, 30.0f * c.scale));
+        fresh->update(nullptr);
+        same(*flown, *fresh, c.where);
+    }
+}
+
+// A level whose records come out the same is not handed to the renderer
+// again. A window a little wider, the camera where it was: the view reaches
+// further, so the coarsest level draws more of its cells, but the finest,
+// all of whose cells were in view, is unchanged.
+TEST(ParametricTerrain, AnUnchangedLevelIsNotUploadedAgain) {
+    ShrunkWorld w(0.01f);
+    const int levels = w.terrain->getLevelCount();
+    ASSERT_GE(levels, 2);
+    const PrimitiveIndexed* finest = w.terrain->getLevelMesh(0);
+    const PrimitiveIndexed* coarsest = w.terrain->getLevelMesh(levels - 1);
+    const unsigned finestVersion = finest->getArrayVersion(), coarsestVersion = coarsest->getArrayVersion();
+    const unsigned finestIndices = finest->getIndexCount(), coarsestIndices = coarsest->getIndexCount();
+    w.terrain->setViewAspect(1.1);
+    w.terrain->update(nullptr);
+    ASSERT_EQ(w.terrain->getLevelCount(), levels);
+    EXPECT_GT(coarsest->getIndexCount(), coarsestIndices);
+    EXPECT_GT(coarsest->getArrayVersion(), coarsestVersion);
+    EXPECT_EQ(finest->getIndexCount(), finestIndices);
+    EXPECT_EQ(finest->getArrayVersion(), finestVersion) << "uploaded again unchanged";
+}
+
+// Before the finest level goes, its vertices slide onto the next level's,
+// so that going changes nothing. ShrunkWorld's camera stands 30 + 20 / scale
+// + 1.5 above the mean plane; the finest level is 1 (cells of 6, the next
+// level's 18) while the height is between 648 and 1296. Its vertices start
+// to slide when a cell is a 108th of the height and are there at a 192nd:
+// at a height of 600 they are at their own lattice points, at 900 (a 150th)
+// 0.64 of the way, and at 1200 the level is the next one's records.
+TEST(ParametricTerrain, TheFinestLevelSlidesOntoTheNextBeforeItGoes) {
+    auto scaleFor = [](double height) { return float(20.0 / (height - 31.5)); };
+    // Where the vertices inside the block lie along x, modulo the next level's step of 18.
+    auto offsets = [](const PrimitiveIndexed* mesh) {
+        const float* v = mesh->getVertexData();
+        float x0 = 1e30f, x1 = -1e30f;
+        for (unsigned i = 0; i < mesh->getVertexCount(); ++i) x0 = std::min(x0, v[i * 6 + 3]), x1 = std::max(x1, v[i * 6 + 3]);
+        std::set<long> out;  // hundredths
+        for (unsigned i = 0; i < mesh->getVertexCount(); ++i) {
+            const float x = v[i * 6 + 3];
+            if (x == x0 || x == x1) continue;
+            double r = std::fmod(double(x), 18.0);
+            if (r < 0) r += 18.0;
+            out.insert(std::lround(r * 100.0) % 1800);
+        }
+        return out;
+    };
+    {
+        const ShrunkWorld w(scaleFor(600.0));
+        ASSERT_EQ(w.terrain->getFinestLevel(), 1);
+        EXPECT_EQ(offsets(w.terrain->getLevelMesh(0)), (std::set<long>{0, 600, 1200}));
+    }
+    {
+        const ShrunkWorld w(scaleFor(900.0));
+        ASSERT_EQ(w.terrain->getFinestLevel(), 1);
+        const std::set<long> got = offsets(w.terrain->getLevelMesh(0));
+        ASSERT_EQ(got.size(), 3u);
+        auto it = got.begin();
+        EXPECT_EQ(*it++, 0);
+        EXPECT_NEAR(*it++, 216, 2) << "6 - 0.64 * 6";
+        EXPECT_NEAR(*it++, 1584, 2) << "12 + 0.64 * 6";
+    }
+    {
+        const ShrunkWorld w(scaleFor(1200.0));
+        ASSERT_EQ(w.terrain->getFinestLevel(), 1);
+        ASSERT_GE(w.terrain->getLevelCount(), 2);
+        const PrimitiveIndexed* fine = w.terrain->getLevelMesh(0);
+        const PrimitiveIndexed* next = w.terrain->getLevelMesh(1);
+        std::set<Record> coarse;
+        for (unsigned i = 0; i < next->getVertexCount(); ++i)
+            coarse.insert(Record(next->getVertexData() + i * 6, next->getVertexData() + i * 6 + 6));
+        for (unsigned i = 0; i < fine->getVertexCount(); ++i)
+            ASSERT_TRUE(coarse.count(Record(fine->getVertexData() + i * 6, fine->getVertexData() + i * 6 + 6)))
+                << "vertex " << i << " is not one of the next level's";
+    }
 }
 
 }  // namespace
