@@ -27,14 +27,12 @@ SwizzlePath fastestSwizzlePath();
 void swizzleRow(SwizzlePath path, const unsigned char* from, unsigned char* to, std::size_t count,
                 unsigned bytesPerPixel, bool mirror);
 
-// The fast units. Each does whole blocks of pixels from the start of the
-// row and returns how many it did (pixel i still lands at count - 1 - i
-// when mirrored); the caller does the rest. Their availability checks the
-// processor; a unit built without its instruction set is never available.
-bool sse2SwizzleAvailable();
+// The fast units, built only for x86 with GCC or Clang (the build defines
+// ORNATEX_X86_SWIZZLE for TgaSwizzle.cpp then). Each does whole blocks of
+// pixels from the start of the row and returns how many it did (pixel i
+// still lands at count - 1 - i when mirrored); the caller does the rest.
 std::size_t swizzleBlocksSse2(const unsigned char* from, unsigned char* to, std::size_t count,
                               unsigned bytesPerPixel, bool mirror);
-bool ssse3SwizzleAvailable();
 std::size_t swizzleBlocksSsse3(const unsigned char* from, unsigned char* to, std::size_t count,
                                unsigned bytesPerPixel, bool mirror);
 

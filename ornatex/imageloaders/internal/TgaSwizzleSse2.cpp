@@ -1,10 +1,9 @@
 // The SSE2 path of the TGA red-blue exchange, for processors without SSSE3
 // (and the 32-bit builds' baseline): masks and shifts instead of a byte
-// shuffle. Compiled with -msse2; used only where the processor has SSE2.
-// Nothing here has external linkage but the two functions of TgaSwizzle.h.
+// shuffle. Built with -msse2, for x86 only; used only where the processor
+// has SSE2. Nothing here has external linkage but swizzleBlocksSse2.
 #include "TgaSwizzle.h"
 
-#if defined(__SSE2__)
 #include <emmintrin.h>
 
 namespace ornatex {
@@ -115,8 +114,6 @@ std::size_t blocks3(const unsigned char* from, unsigned char* to, std::size_t co
 
 }  // namespace
 
-bool sse2SwizzleAvailable() { return __builtin_cpu_supports("sse2"); }
-
 std::size_t swizzleBlocksSse2(const unsigned char* from, unsigned char* to, std::size_t count,
                               unsigned bytesPerPixel, bool mirror) {
     return bytesPerPixel == 4 ? blocks4(from, to, count, mirror) : blocks3(from, to, count, mirror);
@@ -124,17 +121,3 @@ std::size_t swizzleBlocksSse2(const unsigned char* from, unsigned char* to, std:
 
 }  // namespace detail
 }  // namespace ornatex
-
-#else
-
-namespace ornatex {
-namespace detail {
-
-bool sse2SwizzleAvailable() { return false; }
-
-std::size_t swizzleBlocksSse2(const unsigned char*, unsigned char*, std::size_t, unsigned, bool) { return 0; }
-
-}  // namespace detail
-}  // namespace ornatex
-
-#endif

@@ -1,10 +1,9 @@
 // The SSSE3 path of the TGA red-blue exchange: one byte shuffle (pshufb) a
-// register. Compiled with -mssse3; used only where the processor has SSSE3.
-// Nothing here has external linkage but the two functions of TgaSwizzle.h,
-// so no code built for SSSE3 can stand in for another unit's.
+// register. Built with -mssse3, for x86 only; used only where the processor
+// has SSSE3. Nothing here has external linkage but swizzleBlocksSsse3, so
+// no code built for SSSE3 can stand in for another unit's.
 #include "TgaSwizzle.h"
 
-#if defined(__SSSE3__)
 #include <tmmintrin.h>
 
 namespace ornatex {
@@ -112,8 +111,6 @@ std::size_t blocks3(const unsigned char* from, unsigned char* to, std::size_t co
 
 }  // namespace
 
-bool ssse3SwizzleAvailable() { return __builtin_cpu_supports("ssse3"); }
-
 std::size_t swizzleBlocksSsse3(const unsigned char* from, unsigned char* to, std::size_t count,
                                unsigned bytesPerPixel, bool mirror) {
     return bytesPerPixel == 4 ? blocks4(from, to, count, mirror) : blocks3(from, to, count, mirror);
@@ -121,17 +118,3 @@ std::size_t swizzleBlocksSsse3(const unsigned char* from, unsigned char* to, std
 
 }  // namespace detail
 }  // namespace ornatex
-
-#else
-
-namespace ornatex {
-namespace detail {
-
-bool ssse3SwizzleAvailable() { return false; }
-
-std::size_t swizzleBlocksSsse3(const unsigned char*, unsigned char*, std::size_t, unsigned, bool) { return 0; }
-
-}  // namespace detail
-}  // namespace ornatex
-
-#endif
