@@ -380,14 +380,18 @@ TEST(TiffLoader, RefusesWhatItCannotDecode) {
             if (e.tag == 273) e.value = 1u << 30;
         cases.push_back({"arrayout", t.finish(), "TIFF file refused: the strip arrays lie outside the file"});
     }
-    {
+    // The first strip that lies outside the file is the one named.
+    for (const std::uint32_t outside : {0u, 1u}) {
+        std::vector<std::uint32_t> offsets = {8, 8};
+        offsets[outside] = 1u << 30;
         TiffBuilder t = paletteBuilder(good);
-        t.appendLongs({1u << 30, 8});
+        t.appendLongs(offsets);
         const std::uint32_t at = static_cast<std::uint32_t>(t.file.size()) - 8;
         for (auto& e : t.entries)
             if (e.tag == 273) e.value = at;
-        cases.push_back({"stripout", t.finish(),
-                         "TIFF file refused: strip 0 (offset 1073741824, 10 bytes) lies outside the file"});
+        cases.push_back({outside ? "stripout1" : "stripout0", t.finish(),
+                         "TIFF file refused: strip " + std::to_string(outside) +
+                             " (offset 1073741824, 10 bytes) lies outside the file"});
     }
     {
         PaletteImage p = good;
