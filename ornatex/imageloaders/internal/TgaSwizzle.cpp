@@ -54,10 +54,11 @@ void swizzleRow(SwizzlePath path, const unsigned char* from, unsigned char* to, 
                 unsigned bytesPerPixel, bool mirror) {
     std::size_t done = 0;
 #if defined(ORNATEX_X86_SWIZZLE)
+    const bool four = bytesPerPixel == 4;
     if (path == SwizzlePath::ssse3)
-        done = swizzleBlocksSsse3(from, to, count, bytesPerPixel, mirror);
+        done = four ? swizzleBlocks4Ssse3(from, to, count, mirror) : swizzleBlocks3Ssse3(from, to, count, mirror);
     else if (path == SwizzlePath::sse2)
-        done = swizzleBlocksSse2(from, to, count, bytesPerPixel, mirror);
+        done = four ? swizzleBlocks4Sse2(from, to, count, mirror) : swizzleBlocks3Sse2(from, to, count, mirror);
 #endif
     // The pixels left over: from pixel `done` on, landing in the first
     // count - done places when mirrored.
