@@ -8,14 +8,6 @@
 namespace ornatex {
 namespace detail {
 
-bool vbmiAvailable() {
-#if defined(ORNATEX_X86_64_VBMI)
-    return __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512bw");
-#else
-    return false;
-#endif
-}
-
 void buildPalette(const std::vector<std::uint32_t>& map, Palette& palette, bool allowFastPath) {
     std::uint32_t (&table)[256] = palette.table;
     const std::uint32_t third = static_cast<std::uint32_t>(map.size() / 3);
@@ -44,9 +36,7 @@ void expandRow(const unsigned char* in, unsigned char* out, std::size_t width, c
     const std::uint32_t (&table)[256] = palette.table;
     std::uint32_t acc = 0;
     std::size_t c = 0;
-#if defined(ORNATEX_X86_64_VBMI)
     if (palette.fastPath && width >= 64) c = expandRowVbmi(in, out, width, palette, seen);
-#endif
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
     // Four pixels (12 bytes) as three 4-byte stores.
     constexpr std::uint32_t rgb = 0xffffff;

@@ -1,13 +1,16 @@
-// Built for x86-64 with GCC or Clang only: rows expand 64 pixels at a time
-// with AVX-512 VBMI byte permutes where the processor has them.
 #include "PaletteRowsVbmi.h"
-
-#include <immintrin.h>
 
 #include "PaletteRows.h"
 
+// x86-64 with GCC or Clang: rows expand 64 pixels at a time with AVX-512
+// VBMI byte permutes where the processor has them.
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+
 namespace ornatex {
 namespace detail {
+
+bool vbmiAvailable() { return __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512bw"); }
 
 namespace {
 
@@ -77,3 +80,19 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) std::size_t expandRowVbmi
 
 }  // namespace detail
 }  // namespace ornatex
+
+#else
+
+namespace ornatex {
+namespace detail {
+
+bool vbmiAvailable() { return false; }
+
+std::size_t expandRowVbmi(const unsigned char*, unsigned char*, std::size_t, const Palette&, std::uint32_t&) {
+    return 0;
+}
+
+}  // namespace detail
+}  // namespace ornatex
+
+#endif

@@ -1,6 +1,5 @@
 // The AVX-512 VBMI fast path of the palette row expansion, internal to
-// ornatex. Built only for x86-64 with GCC or Clang (the build defines
-// ORNATEX_X86_64_VBMI for PaletteRows.cpp then); elsewhere it is never
+// ornatex. Built only for x86-64 with GCC or Clang; elsewhere it is never
 // available.
 #pragma once
 
@@ -12,8 +11,7 @@ namespace detail {
 
 struct Palette;
 
-// True when this build has the path and the processor has AVX-512 VBMI and
-// BW (checked at run time).
+// True when the processor has AVX-512 VBMI and BW (checked at run time).
 bool vbmiAvailable();
 
 // Expands the row 64 pixels at a time and returns the pixels done (a
