@@ -25,8 +25,6 @@ using loadertest::sgiHeader;
 using loadertest::tga;
 using loadertest::Loaded;
 using loadertest::TempDir;
-using loadertest::oneStripTiff;
-using loadertest::sharedRowTiff;
 using loadertest::TiffBuilder;
 using loadertest::tiffLong;
 using loadertest::tiffShort;
@@ -47,7 +45,7 @@ Bytes sharedRunSgi(unsigned width, unsigned height, unsigned channels, const Byt
 // A 2 x 2 palette TIFF (indices 0 1 / 2 3, top row first) with the given
 // photometric interpretation and extra entries.
 Bytes smallTiff(unsigned photometric = 3, const std::vector<TiffBuilder::Entry>& extra = {}) {
-    TiffBuilder t = oneStripTiff({0, 1, 2, 3}, 2, 2, photometric);
+    TiffBuilder t = loadertest::oneStripTiff({0, 1, 2, 3}, 2, 2, photometric);
     std::vector<std::uint32_t> map;
     for (std::uint32_t ch = 0; ch < 3; ++ch)
         for (std::uint32_t v = 0; v < 4; ++v) map.push_back((10 * ch + v) * 257);
@@ -251,7 +249,7 @@ TEST(Decode, PixelLimit) {
 
     // 65535 x 65535 palette pixels (3 x W x H wraps 32 bits), every strip
     // the same row of the file.
-    const Bytes tiff = sharedRowTiff(Bytes(65535, 0), std::vector<std::uint32_t>(768, 0));
+    const Bytes tiff = loadertest::sharedRowTiff(Bytes(65535, 0), std::vector<std::uint32_t>(768, 0));
     EXPECT_EQ(ornatex::decodeTIFF(tiff.data(), tiff.size()).error(),
               "65535 x 65535 pixels, more than the limit of 268435456");
     // A TGA declaring 65535 x 65535 x 4 bytes (2^34) in a short file.
