@@ -3,6 +3,11 @@
 #include <cstdint>
 #include <cstring>
 
+// x86 with GCC or Clang: the SSE2 and SSSE3 units are built beside this one.
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+#define ORNATEX_X86_SWIZZLE 1
+#endif
+
 namespace ornatex {
 namespace detail {
 

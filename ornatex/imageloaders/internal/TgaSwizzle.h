@@ -27,9 +27,9 @@ SwizzlePath fastestSwizzlePath();
 void swizzleRow(SwizzlePath path, const unsigned char* from, unsigned char* to, std::size_t count,
                 unsigned bytesPerPixel, bool mirror);
 
-// The fast units, built only for x86 with GCC or Clang (the build defines
-// ORNATEX_X86_SWIZZLE for TgaSwizzle.cpp then), for pixels of 4 and of 3
-// bytes. Each does whole blocks of 16 pixels from the start of the row and
+// The fast units, built only for x86 with GCC or Clang (where TgaSwizzle.cpp
+// calls them: a build there must compile them, each for its instruction
+// set), for pixels of 4 and of 3 bytes. Each does whole blocks of 16 pixels from the start of the row and
 // returns how many pixels it did (pixel i still lands at count - 1 - i when
 // mirrored); the caller does the rest.
 std::size_t swizzleBlocks4Sse2(const unsigned char* from, unsigned char* to, std::size_t count, bool mirror);
