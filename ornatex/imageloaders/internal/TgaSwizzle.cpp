@@ -64,6 +64,8 @@ void swizzleRow(SwizzlePath path, const unsigned char* from, unsigned char* to, 
         done = four ? swizzleBlocks4Ssse3(from, to, count, mirror) : swizzleBlocks3Ssse3(from, to, count, mirror);
     else if (path == SwizzlePath::sse2)
         done = four ? swizzleBlocks4Sse2(from, to, count, mirror) : swizzleBlocks3Sse2(from, to, count, mirror);
+#else
+    (void)path;  // the plain path is the only one
 #endif
     // The pixels left over: from pixel `done` on, landing in the first
     // count - done places when mirrored.
