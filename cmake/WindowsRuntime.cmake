@@ -7,7 +7,8 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 # import libraries keep mingw's libornatex.dll.a.
 set(CMAKE_SHARED_LIBRARY_PREFIX "")
 
-# Windows headers: no min/max macros, no rarely used parts.
+# Windows headers: no min/max macros, no rarely used parts (the sources
+# include <windows.h> plainly and rely on these).
 # M_PI and friends, which the strict C++17 mode hides on mingw.
 # printf and friends from mingw's own C99 implementation: the system's
 # msvcrt.dll does not know every C99 format (%zu, %llu on older Windows), and

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <vector>
 
@@ -30,6 +32,17 @@ inline std::vector<std::filesystem::path> corpusFiles(int argc, char** argv) {
 inline std::vector<std::uint8_t> corpusBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Calls replay(path, bytes) for every corpus file the arguments name and
+// returns how many there were; none is said on standard error, after the
+// program's name.
+template <class Replay>
+std::size_t replayCorpus(int argc, char** argv, const char* program, Replay replay) {
+    const std::vector<std::filesystem::path> files = corpusFiles(argc, argv);
+    if (files.empty()) std::cerr << program << ": no corpus files found\n";
+    for (const std::filesystem::path& path : files) replay(path, corpusBytes(path));
+    return files.size();
 }
 
 }  // namespace fuzz

@@ -8,20 +8,15 @@
 
 #include "CorpusFiles.h"
 
-namespace fs = std::filesystem;
-
 int main(int argc, char** argv) {
-    const std::vector<fs::path> files = fuzz::corpusFiles(argc, argv);
-    if (files.empty()) {
-        std::cerr << "differential replay: no corpus files found\n";
-        return 1;
-    }
     std::size_t compared = 0;
-    for (const fs::path& path : files) {
-        const std::vector<std::uint8_t> bytes = fuzz::corpusBytes(path);
-        compared += fuzz::runDifferential(bytes.data(), bytes.size());
-    }
-    std::cout << "differential replay: " << files.size() << " files, " << compared
+    const std::size_t files = fuzz::replayCorpus(
+        argc, argv, "differential replay",
+        [&](const std::filesystem::path&, const std::vector<std::uint8_t>& bytes) {
+            compared += fuzz::runDifferential(bytes.data(), bytes.size());
+        });
+    if (files == 0) return 1;
+    std::cout << "differential replay: " << files << " files, " << compared
               << " decoded by both sides with the same pixels\n";
     return 0;
 }

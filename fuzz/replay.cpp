@@ -11,23 +11,17 @@
 
 #include "CorpusFiles.h"
 
-namespace fs = std::filesystem;
-
 int main(int argc, char** argv) {
-    const std::vector<fs::path> files = fuzz::corpusFiles(argc, argv);
-    if (files.empty()) {
-        std::cerr << "replay: no corpus files found\n";
-        return 1;
-    }
     fuzz::MemoryFile memory;
-    for (const fs::path& path : files) {
-        const std::vector<std::uint8_t> bytes = fuzz::corpusBytes(path);
-        std::cerr << "replay: " << path.string() << " (" << bytes.size() << " bytes)\n";
-        const char* held = memory.hold(bytes.data(), bytes.size());
-        for (fuzz::Decoder d : {fuzz::Decoder::tga, fuzz::Decoder::tiff, fuzz::Decoder::sgi})
-            fuzz::runDecoder(d, bytes.data(), bytes.size());
-        fuzz::runLoaders(held, bytes.data(), bytes.size());
-    }
-    std::cerr << "replay: " << files.size() << " files through 3 decoders and 3 loaders\n";
+    const std::size_t files = fuzz::replayCorpus(
+        argc, argv, "replay", [&](const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+            std::cerr << "replay: " << path.string() << " (" << bytes.size() << " bytes)\n";
+            const char* held = memory.hold(bytes.data(), bytes.size());
+            for (fuzz::Decoder d : {fuzz::Decoder::tga, fuzz::Decoder::tiff, fuzz::Decoder::sgi})
+                fuzz::runDecoder(d, bytes.data(), bytes.size());
+            fuzz::runLoaders(held, bytes.data(), bytes.size());
+        });
+    if (files == 0) return 1;
+    std::cerr << "replay: " << files << " files through 3 decoders and 3 loaders\n";
     return 0;
 }

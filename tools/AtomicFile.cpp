@@ -17,12 +17,6 @@
 #include <io.h>
 #include <process.h>
 #include <sys/stat.h>
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 #else
 #include <fcntl.h>

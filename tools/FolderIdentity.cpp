@@ -1,9 +1,6 @@
 #include "FolderIdentity.h"
 
 #if defined(_WIN32)
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <system_error>

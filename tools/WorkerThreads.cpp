@@ -6,9 +6,6 @@
 
 #if defined(_WIN32) && !defined(_GLIBCXX_HAS_GTHREADS)
 #define ORNATEX_TOOL_WIN32_THREADS 1
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #else
 #include <chrono>

@@ -17,38 +17,9 @@
 
 namespace ornatex {
 
-namespace {
+using namespace detail;
 
-using detail::checkSgi;
-using detail::checkSgiChannels;
-using detail::checkTiffDirectory;
-using detail::checkTiffLimitAndMap;
-using detail::decodeSgi;
-using detail::decodeTga;
-using detail::decodeTiff;
-using detail::ImageMaker;
-using detail::MemorySource;
-using detail::Outcome;
-using detail::parseTga;
-using detail::readTiffDirectory;
-using detail::readWholeFile;
-using detail::SgiHeader;
-using detail::sgiHeaderSize;
-using detail::sgiRefusalLine;
-using detail::TextSink;
-using detail::TgaHeader;
-using detail::tgaHeaderPlausible;
-using detail::tgaHeaderSize;
-using detail::TgaLayout;
-using detail::tgaRefusalLine;
-using detail::TgaSteps;
-using detail::TiffDirectory;
-using detail::tiffRefusalLine;
-using detail::tiffShortValue;
-using detail::TraceSink;
-using detail::wholeFileOutcome;
-using detail::WholeFileResult;
-using detail::WholeFileStatus;
+namespace {
 
 // The public TGA decoder's trace: what loadTGAraw prints on the way.
 class TraceSteps : public TgaSteps {
@@ -81,13 +52,6 @@ bool hasTgaFooter(const unsigned char* tail, std::size_t tailSize) {
     return tail && tailSize >= tgaFooterSize &&
            std::memcmp(tail + tailSize - tgaFooterSize, tgaFooter, tgaFooterSize) == 0;
 }
-
-// A sink that drops everything (inspect traces nothing).
-class NullSink : public TextSink {
-public:
-    bool enabled() const override { return false; }
-    void write(const char*, std::size_t) override {}
-};
 
 void setProblem(ImageInfo& info, const Outcome& outcome) {
     info.usable = outcome.ok();
@@ -122,7 +86,7 @@ ImageInfo inspectTiff(const unsigned char* data, std::size_t size, std::uint64_t
     ImageInfo info;
     info.format = "TIFF";
     info.origin = ImageOrigin::topLeft;
-    NullSink quiet;
+    TraceSink quiet{DecodeLimits()};  // inspect traces nothing
     MemorySource source(data, size);
     TiffDirectory dir;
     Outcome outcome = readTiffDirectory(source, quiet, dir);
@@ -162,7 +126,12 @@ ImageInfo inspectSgi(const unsigned char* data, std::size_t size, std::uint64_t 
     return info;
 }
 
-const char notAnImageReason[] = "not a TGA, TIFF or SGI image";
+// The file read whole into the block; refused when there is no path or
+// the file cannot be read.
+Outcome readFile(const char* path, ByteBlock& block) {
+    if (!path) return refuse(Refusal::cannotRead, "no path given");
+    return wholeFileOutcome(readWholeFile(path, block), path);
+}
 
 }  // namespace
 
@@ -232,17 +201,13 @@ Image decode(const void* data, std::size_t size, const DecodeLimits& limits) {
         case ImageFormat::tga: return decodeTGA(data, size, limits);
         case ImageFormat::none: break;
     }
-    return ImageMaker::refused(Refusal::notAnImage, notAnImageReason);
+    return ImageMaker::refused(Refusal::notAnImage, refusalText(Refusal::notAnImage));
 }
 
 Image decodeFile(const char* path, const DecodeLimits& limits) {
-    if (!path) return ImageMaker::refused(Refusal::cannotRead, "no path given");
     ByteBlock block;
-    const WholeFileStatus status = readWholeFile(path, block);
-    if (status.result != WholeFileResult::ok) {
-        const Outcome failure = wholeFileOutcome(status, path);
-        return ImageMaker::refused(failure.code, failure.reason);
-    }
+    const Outcome read = readFile(path, block);
+    if (!read.ok()) return ImageMaker::refused(read.code, read.reason);
     return decode(block.data(), block.size(), limits);
 }
 
@@ -257,26 +222,17 @@ ImageInfo inspect(const void* data, std::size_t size, const DecodeLimits& limits
     }
     ImageInfo info;
     info.refusal = Refusal::notAnImage;
-    info.problem = notAnImageReason;
+    info.problem = refusalText(Refusal::notAnImage);
     return info;
 }
 
 ImageInfo inspectFile(const char* path, const DecodeLimits& limits) {
-    ImageInfo info;
-    if (!path) {
-        info.refusal = Refusal::cannotRead;
-        info.problem = "no path given";
-        return info;
-    }
     ByteBlock block;
-    const WholeFileStatus status = readWholeFile(path, block);
-    if (status.result != WholeFileResult::ok) {
-        const Outcome failure = wholeFileOutcome(status, path);
-        info.refusal = failure.code;
-        info.problem = failure.reason;
-        return info;
-    }
-    return inspect(block.data(), block.size(), limits);
+    const Outcome read = readFile(path, block);
+    if (read.ok()) return inspect(block.data(), block.size(), limits);
+    ImageInfo info;
+    setProblem(info, read);
+    return info;
 }
 
 }  // namespace ornatex

@@ -81,15 +81,14 @@ int loadIntoTexture(Operation op, kwTexture* texture, const char* path) {
 
 namespace ornatex::detail {
 
-// This loader's words for the checks it answers its own way.
+// This loader's words for the checks it answers its own way; loadTGAsub
+// names the image types it takes differently.
 std::string tgaRefusalLine(const Outcome& outcome, bool subImage) {
-    static const LoaderLine lines[] = {
-        {Check::tgaImageType, "Unsupported format, only 24-bit RGB and 32-bit RGBA supported so far: %u"},
+    const LoaderLine lines[] = {
+        {Check::tgaImageType, subImage ? "Unsupported format, only 24-bit RGB supported so far: %u"
+                                       : "Unsupported format, only 24-bit RGB and 32-bit RGBA supported so far: %u"},
         {Check::noMemory, nullptr}};
-    static const LoaderLine subLines[] = {
-        {Check::tgaImageType, "Unsupported format, only 24-bit RGB supported so far: %u"},
-        {Check::noMemory, nullptr}};
-    return refusalLine(subImage ? subLines : lines, std::size(lines), "TGA", outcome);
+    return refusalLine(lines, std::size(lines), "TGA", outcome);
 }
 
 }  // namespace ornatex::detail

@@ -40,6 +40,13 @@ inline char* put(char* p, unsigned char v, char end, const DecimalTable& t) {
     return p;
 }
 
+// Appends one line of three values.
+inline char* putLine(char* p, const unsigned char* v, const DecimalTable& t) {
+    p = put(p, v[0], ' ', t);
+    p = put(p, v[1], ' ', t);
+    return put(p, v[2], '\n', t);
+}
+
 }  // namespace
 
 std::uint64_t sgiDumpLines(std::uint64_t pixels) { return pixels / 3 + (pixels % 3 != 0); }
@@ -58,10 +65,7 @@ void writeSgiDump(const unsigned char* data, std::size_t bytes, std::uint64_t li
     };
     const std::uint64_t whole = bytes / 3 < lines ? bytes / 3 : lines;
     for (std::uint64_t k = 0; k < whole; ++k) {
-        const unsigned char* v = data + 3 * k;
-        p = put(p, v[0], ' ', t);
-        p = put(p, v[1], ' ', t);
-        p = put(p, v[2], '\n', t);
+        p = putLine(p, data + 3 * k, t);
         flushIfFull();
     }
     // The line that reaches past the end of the block: the missing bytes
@@ -70,9 +74,7 @@ void writeSgiDump(const unsigned char* data, std::size_t bytes, std::uint64_t li
     if (k < lines && 3 * k < bytes) {
         unsigned char v[3] = {0, 0, 0};
         for (std::uint64_t i = 3 * k, n = 0; i < bytes && n < 3; ++i, ++n) v[n] = data[i];
-        p = put(p, v[0], ' ', t);
-        p = put(p, v[1], ' ', t);
-        p = put(p, v[2], '\n', t);
+        p = putLine(p, v, t);
         ++k;
     }
     if (p != buffer) out.write(buffer, static_cast<std::size_t>(p - buffer));

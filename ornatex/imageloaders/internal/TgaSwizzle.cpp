@@ -3,6 +3,11 @@
 #include <cstdint>
 #include <cstring>
 
+// x86 with GCC or Clang: the SSE2 and SSSE3 units are built beside this one.
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+#define ORNATEX_X86_SWIZZLE 1
+#endif
+
 namespace ornatex {
 namespace detail {
 
@@ -35,28 +40,33 @@ void plainPixels(const unsigned char* from, unsigned char* to, std::size_t count
 
 }  // namespace
 
+// A build without the fast units has the plain path only.
 bool swizzlePathAvailable(SwizzlePath path) {
-    switch (path) {
-        case SwizzlePath::plain: return true;
-        case SwizzlePath::sse2: return sse2SwizzleAvailable();
-        case SwizzlePath::ssse3: return ssse3SwizzleAvailable();
-    }
-    return false;
+#if defined(ORNATEX_X86_SWIZZLE)
+    if (path == SwizzlePath::sse2) return __builtin_cpu_supports("sse2");
+    if (path == SwizzlePath::ssse3) return __builtin_cpu_supports("ssse3");
+#endif
+    return path == SwizzlePath::plain;
 }
 
 SwizzlePath fastestSwizzlePath() {
-    if (ssse3SwizzleAvailable()) return SwizzlePath::ssse3;
-    if (sse2SwizzleAvailable()) return SwizzlePath::sse2;
+    if (swizzlePathAvailable(SwizzlePath::ssse3)) return SwizzlePath::ssse3;
+    if (swizzlePathAvailable(SwizzlePath::sse2)) return SwizzlePath::sse2;
     return SwizzlePath::plain;
 }
 
 void swizzleRow(SwizzlePath path, const unsigned char* from, unsigned char* to, std::size_t count,
                 unsigned bytesPerPixel, bool mirror) {
     std::size_t done = 0;
+#if defined(ORNATEX_X86_SWIZZLE)
+    const bool four = bytesPerPixel == 4;
     if (path == SwizzlePath::ssse3)
-        done = swizzleBlocksSsse3(from, to, count, bytesPerPixel, mirror);
+        done = four ? swizzleBlocks4Ssse3(from, to, count, mirror) : swizzleBlocks3Ssse3(from, to, count, mirror);
     else if (path == SwizzlePath::sse2)
-        done = swizzleBlocksSse2(from, to, count, bytesPerPixel, mirror);
+        done = four ? swizzleBlocks4Sse2(from, to, count, mirror) : swizzleBlocks3Sse2(from, to, count, mirror);
+#else
+    (void)path;  // the plain path is the only one
+#endif
     // The pixels left over: from pixel `done` on, landing in the first
     // count - done places when mirrored.
     const std::size_t offset = bytesPerPixel * done;

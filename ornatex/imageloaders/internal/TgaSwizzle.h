@@ -27,16 +27,15 @@ SwizzlePath fastestSwizzlePath();
 void swizzleRow(SwizzlePath path, const unsigned char* from, unsigned char* to, std::size_t count,
                 unsigned bytesPerPixel, bool mirror);
 
-// The fast units. Each does whole blocks of pixels from the start of the
-// row and returns how many it did (pixel i still lands at count - 1 - i
-// when mirrored); the caller does the rest. Their availability checks the
-// processor; a unit built without its instruction set is never available.
-bool sse2SwizzleAvailable();
-std::size_t swizzleBlocksSse2(const unsigned char* from, unsigned char* to, std::size_t count,
-                              unsigned bytesPerPixel, bool mirror);
-bool ssse3SwizzleAvailable();
-std::size_t swizzleBlocksSsse3(const unsigned char* from, unsigned char* to, std::size_t count,
-                               unsigned bytesPerPixel, bool mirror);
+// The fast units, built only for x86 with GCC or Clang (where TgaSwizzle.cpp
+// calls them: a build there must compile them, each for its instruction
+// set), for pixels of 4 and of 3 bytes. Each does whole blocks of 16 pixels from the start of the row and
+// returns how many pixels it did (pixel i still lands at count - 1 - i when
+// mirrored); the caller does the rest.
+std::size_t swizzleBlocks4Sse2(const unsigned char* from, unsigned char* to, std::size_t count, bool mirror);
+std::size_t swizzleBlocks3Sse2(const unsigned char* from, unsigned char* to, std::size_t count, bool mirror);
+std::size_t swizzleBlocks4Ssse3(const unsigned char* from, unsigned char* to, std::size_t count, bool mirror);
+std::size_t swizzleBlocks3Ssse3(const unsigned char* from, unsigned char* to, std::size_t count, bool mirror);
 
 }  // namespace detail
 }  // namespace ornatex

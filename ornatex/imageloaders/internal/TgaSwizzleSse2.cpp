@@ -1,10 +1,10 @@
 // The SSE2 path of the TGA red-blue exchange, for processors without SSSE3
 // (and the 32-bit builds' baseline): masks and shifts instead of a byte
-// shuffle. Compiled with -msse2; used only where the processor has SSE2.
-// Nothing here has external linkage but the two functions of TgaSwizzle.h.
+// shuffle. Built with -msse2, for x86 only; used only where the processor
+// has SSE2. Nothing here has external linkage but swizzleBlocks4Sse2 and
+// swizzleBlocks3Sse2.
 #include "TgaSwizzle.h"
 
-#if defined(__SSE2__)
 #include <emmintrin.h>
 
 namespace ornatex {
@@ -52,8 +52,10 @@ inline __m128i reverse16(__m128i v) {
     return _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8));
 }
 
+}  // namespace
+
 // 16 pixels a block, loaded whole before it is stored (`from` may be `to`).
-std::size_t blocks4(const unsigned char* from, unsigned char* to, std::size_t count, bool mirror) {
+std::size_t swizzleBlocks4Sse2(const unsigned char* from, unsigned char* to, std::size_t count, bool mirror) {
     const __m128i greenAlpha = _mm_set1_epi32(static_cast<int>(0xff00ff00u)), low = _mm_set1_epi32(0xff);
     std::size_t i = 0;
     for (; i + 16 <= count; i += 16) {
@@ -74,7 +76,7 @@ std::size_t blocks4(const unsigned char* from, unsigned char* to, std::size_t co
 // 16 pixels (48 bytes) a block, loaded whole before it is stored. The bytes
 // two places on and two places back are the block shifted by two bytes; the
 // two that would come from outside the block are never selected.
-std::size_t blocks3(const unsigned char* from, unsigned char* to, std::size_t count, bool mirror) {
+std::size_t swizzleBlocks3Sse2(const unsigned char* from, unsigned char* to, std::size_t count, bool mirror) {
     std::size_t i = 0;
     if (mirror) {
         // A mirrored block is its input reversed byte by byte.
@@ -113,28 +115,5 @@ std::size_t blocks3(const unsigned char* from, unsigned char* to, std::size_t co
     return i;
 }
 
-}  // namespace
-
-bool sse2SwizzleAvailable() { return __builtin_cpu_supports("sse2"); }
-
-std::size_t swizzleBlocksSse2(const unsigned char* from, unsigned char* to, std::size_t count,
-                              unsigned bytesPerPixel, bool mirror) {
-    return bytesPerPixel == 4 ? blocks4(from, to, count, mirror) : blocks3(from, to, count, mirror);
-}
-
 }  // namespace detail
 }  // namespace ornatex
-
-#else
-
-namespace ornatex {
-namespace detail {
-
-bool sse2SwizzleAvailable() { return false; }
-
-std::size_t swizzleBlocksSse2(const unsigned char*, unsigned char*, std::size_t, unsigned, bool) { return 0; }
-
-}  // namespace detail
-}  // namespace ornatex
-
-#endif

@@ -1,10 +1,10 @@
 // The SSSE3 path of the TGA red-blue exchange: one byte shuffle (pshufb) a
-// register. Compiled with -mssse3; used only where the processor has SSSE3.
-// Nothing here has external linkage but the two functions of TgaSwizzle.h,
-// so no code built for SSSE3 can stand in for another unit's.
+// register. Built with -mssse3, for x86 only; used only where the processor
+// has SSSE3. Nothing here has external linkage but swizzleBlocks4Ssse3 and
+// swizzleBlocks3Ssse3, so no code built for SSSE3 can stand in for another
+// unit's.
 #include "TgaSwizzle.h"
 
-#if defined(__SSSE3__)
 #include <tmmintrin.h>
 
 namespace ornatex {
@@ -48,9 +48,11 @@ inline __m128i load(const unsigned char* p) { return _mm_loadu_si128(reinterpret
 inline void store(unsigned char* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
 inline __m128i mask(const unsigned char* m) { return _mm_load_si128(reinterpret_cast<const __m128i*>(m)); }
 
+}  // namespace
+
 // 16 pixels a block, four registers. Each block is loaded whole before it
 // is stored, so `from` may be `to`.
-std::size_t blocks4(const unsigned char* from, unsigned char* to, std::size_t count, bool mirror) {
+std::size_t swizzleBlocks4Ssse3(const unsigned char* from, unsigned char* to, std::size_t count, bool mirror) {
     const __m128i m = mask(mirror ? masks.rgbaMirrored : masks.rgba);
     std::size_t i = 0;
     for (; i + 16 <= count; i += 16) {
@@ -76,7 +78,7 @@ std::size_t blocks4(const unsigned char* from, unsigned char* to, std::size_t co
 
 // 16 pixels (48 bytes, three registers) a block; loaded whole before it is
 // stored.
-std::size_t blocks3(const unsigned char* from, unsigned char* to, std::size_t count, bool mirror) {
+std::size_t swizzleBlocks3Ssse3(const unsigned char* from, unsigned char* to, std::size_t count, bool mirror) {
     std::size_t i = 0;
     if (mirror) {
         const __m128i r = mask(masks.reversed);
@@ -110,28 +112,5 @@ std::size_t blocks3(const unsigned char* from, unsigned char* to, std::size_t co
     return i;
 }
 
-}  // namespace
-
-bool ssse3SwizzleAvailable() { return __builtin_cpu_supports("ssse3"); }
-
-std::size_t swizzleBlocksSsse3(const unsigned char* from, unsigned char* to, std::size_t count,
-                               unsigned bytesPerPixel, bool mirror) {
-    return bytesPerPixel == 4 ? blocks4(from, to, count, mirror) : blocks3(from, to, count, mirror);
-}
-
 }  // namespace detail
 }  // namespace ornatex
-
-#else
-
-namespace ornatex {
-namespace detail {
-
-bool ssse3SwizzleAvailable() { return false; }
-
-std::size_t swizzleBlocksSsse3(const unsigned char*, unsigned char*, std::size_t, unsigned, bool) { return 0; }
-
-}  // namespace detail
-}  // namespace ornatex
-
-#endif

@@ -239,18 +239,17 @@ Outcome decodeTiff(ByteSource& source, std::uint64_t maxPixels, TextSink& trace,
     // Strips may share bytes of the file; each must lie inside it. A strip
     // past the end is the file cut short; counts that are not whole rows of
     // a file that holds them all are a wrong directory.
-    bool inFile = true;
-    for (std::uint32_t k = 0; k < stripCount && inFile; ++k)
-        inFile = size == ByteSource::unknownSize || std::uint64_t(offsets[k]) + byteCounts[k] <= size;
+    std::uint32_t outside = 0;  // the first strip past the end, or stripCount
+    while (outside < stripCount &&
+           (size == ByteSource::unknownSize || std::uint64_t(offsets[outside]) + byteCounts[outside] <= size))
+        ++outside;
     if (pixelDataSize % width != 0 || pixelDataSize / width < height)
-        return refuse(inFile ? Refusal::malformed : Refusal::truncated,
+        return refuse(outside == stripCount ? Refusal::malformed : Refusal::truncated,
                       "%llu bytes of pixel data are not whole rows of %u covering %u rows",
                       static_cast<unsigned long long>(pixelDataSize), dir.width, dir.height);
-    for (std::uint32_t k = 0; k < stripCount; ++k) {
-        if (size != ByteSource::unknownSize && std::uint64_t(offsets[k]) + byteCounts[k] > size)
-            return refuse(Refusal::truncated, "strip %u (offset %u, %u bytes) lies outside the file", k, offsets[k],
-                          byteCounts[k]);
-    }
+    if (outside < stripCount)
+        return refuse(Refusal::truncated, "strip %u (offset %u, %u bytes) lies outside the file", outside,
+                      offsets[outside], byteCounts[outside]);
     outcome = checkTiffLimitAndMap(dir, maxPixels);
     if (!outcome.ok()) return outcome;
     detail::Palette palette;

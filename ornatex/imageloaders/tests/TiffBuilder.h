@@ -83,4 +83,35 @@ public:
     std::vector<Entry> entries;
 };
 
+// A palette image in one strip: the indices, then ImageWidth, ImageLength,
+// PhotometricInterpretation, StripOffsets and StripByteCounts, in that
+// order. The caller adds the ColorMap.
+inline TiffBuilder oneStripTiff(const Bytes& indices, std::uint32_t width, std::uint32_t height,
+                                std::uint32_t photometric = 3) {
+    TiffBuilder t;
+    const std::uint32_t at = t.append(indices);
+    t.entry(256, tiffShort, 1, width);
+    t.entry(257, tiffShort, 1, height);
+    t.entry(262, tiffShort, 1, photometric);
+    t.entry(273, tiffLong, 1, at);
+    t.entry(279, tiffLong, 1, static_cast<std::uint32_t>(indices.size()));
+    return t;
+}
+
+// A palette image of W x W pixels, W the row's length, whose W one-row
+// strips all point at the same row of the file; the map as given.
+inline Bytes sharedRowTiff(const Bytes& row, const std::vector<std::uint32_t>& map) {
+    const auto side = static_cast<std::uint32_t>(row.size());
+    TiffBuilder t;
+    const std::uint32_t at = t.append(row);
+    t.entry(256, tiffLong, 1, side);
+    t.entry(257, tiffLong, 1, side);
+    t.entry(262, tiffShort, 1, 3);
+    t.entry(278, tiffShort, 1, 1);
+    t.array(273, tiffLong, std::vector<std::uint32_t>(side, at));
+    t.array(279, tiffLong, std::vector<std::uint32_t>(side, side));
+    t.array(320, tiffShort, map);
+    return t.finish();
+}
+
 }  // namespace loadertest

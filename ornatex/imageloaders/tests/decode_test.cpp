@@ -45,13 +45,7 @@ Bytes sharedRunSgi(unsigned width, unsigned height, unsigned channels, const Byt
 // A 2 x 2 palette TIFF (indices 0 1 / 2 3, top row first) with the given
 // photometric interpretation and extra entries.
 Bytes smallTiff(unsigned photometric = 3, const std::vector<TiffBuilder::Entry>& extra = {}) {
-    TiffBuilder t;
-    const std::uint32_t at = t.append({0, 1, 2, 3});
-    t.entry(256, tiffShort, 1, 2);
-    t.entry(257, tiffShort, 1, 2);
-    t.entry(262, tiffShort, 1, photometric);
-    t.entry(273, tiffLong, 1, at);
-    t.entry(279, tiffLong, 1, 4);
+    TiffBuilder t = loadertest::oneStripTiff({0, 1, 2, 3}, 2, 2, photometric);
     std::vector<std::uint32_t> map;
     for (std::uint32_t ch = 0; ch < 3; ++ch)
         for (std::uint32_t v = 0; v < 4; ++v) map.push_back((10 * ch + v) * 257);
@@ -255,16 +249,7 @@ TEST(Decode, PixelLimit) {
 
     // 65535 x 65535 palette pixels (3 x W x H wraps 32 bits), every strip
     // the same row of the file.
-    TiffBuilder t;
-    const std::uint32_t row = t.append(Bytes(65535, 0));
-    t.entry(256, tiffLong, 1, 65535);
-    t.entry(257, tiffLong, 1, 65535);
-    t.entry(262, tiffShort, 1, 3);
-    t.entry(278, tiffShort, 1, 1);
-    t.array(273, tiffLong, std::vector<std::uint32_t>(65535, row));
-    t.array(279, tiffLong, std::vector<std::uint32_t>(65535, 65535));
-    t.array(320, tiffShort, std::vector<std::uint32_t>(768, 0));
-    const Bytes tiff = t.finish();
+    const Bytes tiff = loadertest::sharedRowTiff(Bytes(65535, 0), std::vector<std::uint32_t>(768, 0));
     EXPECT_EQ(ornatex::decodeTIFF(tiff.data(), tiff.size()).error(),
               "65535 x 65535 pixels, more than the limit of 268435456");
     // A TGA declaring 65535 x 65535 x 4 bytes (2^34) in a short file.

@@ -85,6 +85,15 @@ TEST(PaletteRows, FastPathMatchesTheModel) {
     checkPath(true);
 }
 
+#if defined(__x86_64__) && defined(__GNUC__)
+// Every x86-64 build carries the fast path: it is taken wherever the
+// processor has it.
+TEST(PaletteRows, FastPathIsAvailableWhereverTheProcessorHasIt) {
+    const bool processor = __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512bw");
+    EXPECT_EQ(ornatex::detail::vbmiAvailable(), processor);
+}
+#endif
+
 // Maps whose samples are all below 256 were written with 8-bit samples.
 TEST(PaletteRows, EightBitMapsAreTakenAsTheyStand) {
     ornatex::detail::Palette palette;

@@ -20,6 +20,8 @@ using loadertest::Bytes;
 using loadertest::dataFile;
 using loadertest::RecordingTexture;
 using loadertest::TempDir;
+using loadertest::oneStripTiff;
+using loadertest::sharedRowTiff;
 using loadertest::TiffBuilder;
 using loadertest::tiffLong;
 using loadertest::tiffShort;
@@ -380,14 +382,18 @@ TEST(TiffLoader, RefusesWhatItCannotDecode) {
             if (e.tag == 273) e.value = 1u << 30;
         cases.push_back({"arrayout", t.finish(), "TIFF file refused: the strip arrays lie outside the file"});
     }
-    {
+    // The first strip that lies outside the file is the one named.
+    for (const std::uint32_t outside : {0u, 1u}) {
+        std::vector<std::uint32_t> offsets = {8, 8};
+        offsets[outside] = 1u << 30;
         TiffBuilder t = paletteBuilder(good);
-        t.appendLongs({1u << 30, 8});
+        t.appendLongs(offsets);
         const std::uint32_t at = static_cast<std::uint32_t>(t.file.size()) - 8;
         for (auto& e : t.entries)
             if (e.tag == 273) e.value = at;
-        cases.push_back({"stripout", t.finish(),
-                         "TIFF file refused: strip 0 (offset 1073741824, 10 bytes) lies outside the file"});
+        cases.push_back({outside ? "stripout1" : "stripout0", t.finish(),
+                         "TIFF file refused: strip " + std::to_string(outside) +
+                             " (offset 1073741824, 10 bytes) lies outside the file"});
     }
     {
         PaletteImage p = good;
@@ -442,17 +448,8 @@ TEST(TiffLoader, SmallFileDeclaringHugeArrays) {
     // 65535 x 65535 pixels, every strip sharing the same row of the file:
     // refused by the pixel limit before anything is allocated (3 x W x H
     // would wrap 32 bits).
-    TiffBuilder b;
-    const std::uint32_t row = b.append(Bytes(65535, 0));
-    b.entry(256, tiffLong, 1, 65535);
-    b.entry(257, tiffLong, 1, 65535);
-    b.entry(262, tiffShort, 1, 3);
-    b.entry(278, tiffShort, 1, 1);
-    b.array(273, tiffLong, std::vector<std::uint32_t>(65535, row));
-    b.array(279, tiffLong, std::vector<std::uint32_t>(65535, 65535));
-    b.array(320, tiffShort, std::vector<std::uint32_t>(768, 0));
     Loaded big;
-    load(dir.write("big.tif", b.finish()), big);
+    load(dir.write("big.tif", sharedRowTiff(Bytes(65535, 0), std::vector<std::uint32_t>(768, 0))), big);
     EXPECT_EQ(lastLine(big.output), "TIFF file refused: 65535 x 65535 pixels, more than the limit of 268435456");
     EXPECT_TRUE(big.texture.calls.empty());
 }
@@ -559,20 +556,11 @@ TEST(TiffLoader, DirectoryCutShortStillDecodes) {
 // Strips that share bytes of the file decode: 1000 rows, every strip the
 // same 1000 bytes, 1 MB of strips in a file of about 9 KB.
 TEST(TiffLoader, StripsSharingBytesDecode) {
-    TiffBuilder b;
     Bytes row(1000);
     for (std::size_t i = 0; i < row.size(); ++i) row[i] = static_cast<unsigned char>(i % 7);
-    const std::uint32_t at = b.append(row);
-    b.entry(256, tiffShort, 1, 1000);
-    b.entry(257, tiffShort, 1, 1000);
-    b.entry(262, tiffShort, 1, 3);
-    b.entry(278, tiffShort, 1, 1);
-    b.array(273, tiffLong, std::vector<std::uint32_t>(1000, at));
-    b.array(279, tiffLong, std::vector<std::uint32_t>(1000, 1000));
-    b.array(320, tiffShort, standardMap());
     TempDir dir;
     Loaded l;
-    load(dir.write("shared.tif", b.finish()), l);
+    load(dir.write("shared.tif", sharedRowTiff(row, standardMap())), l);
     ASSERT_EQ(l.texture.calls.size(), 1u) << lastLine(l.output);
     const Bytes& px = l.texture.calls[0].pixels;
     ASSERT_EQ(px.size(), 3000000u);
@@ -613,13 +601,7 @@ void expectBothWaysDecodeTo(const Bytes& file, const Bytes& expected) {
 // A ColorMap cut short by the end of the file: its missing entries read as
 // 65535, as the readers read past the end, and the image decodes.
 TEST(TiffLoader, ColorMapCutShortReadsAsFullIntensity) {
-    TiffBuilder t;
-    const std::uint32_t at = t.append({0, 1});
-    t.entry(256, tiffShort, 1, 2);
-    t.entry(257, tiffShort, 1, 1);
-    t.entry(262, tiffShort, 1, 3);
-    t.entry(273, tiffLong, 1, at);
-    t.entry(279, tiffLong, 1, 2);
+    TiffBuilder t = oneStripTiff({0, 1}, 2, 1);
     t.entry(320, tiffShort, 6, 0);  // placed at the end of the file below
     Bytes f = t.finish();
     // Only red 0x1100, red 0x2200 and green 0x3300 are in the file.
@@ -639,13 +621,7 @@ TEST(TiffLoader, ColorMapOfMoreThan768EntriesDecodes) {
     for (std::uint32_t k = 0; k < 300; ++k) map.push_back((k % 256) << 8);
     for (std::uint32_t k = 0; k < 300; ++k) map.push_back(((k + 7) % 256) << 8);
     for (std::uint32_t k = 0; k < 300; ++k) map.push_back(((k * 3) % 256) << 8);
-    TiffBuilder t;
-    const std::uint32_t at = t.append({0, 5, 255, 10});
-    t.entry(256, tiffShort, 1, 4);
-    t.entry(257, tiffShort, 1, 1);
-    t.entry(262, tiffShort, 1, 3);
-    t.entry(273, tiffLong, 1, at);
-    t.entry(279, tiffLong, 1, 4);
+    TiffBuilder t = oneStripTiff({0, 5, 255, 10}, 4, 1);
     t.array(320, tiffShort, map);
     expectBothWaysDecodeTo(t.finish(), {0, 7, 0, 5, 12, 15, 255, 6, 253, 10, 17, 30});
 }
@@ -654,13 +630,7 @@ TEST(TiffLoader, ColorMapOfMoreThan768EntriesDecodes) {
 // entries give 2 colours (red 0-1, green 2-3, blue 4-5) and the last entry is
 // never reached.
 TEST(TiffLoader, ColorMapOfAnyCountIsReadByThirds) {
-    TiffBuilder t;
-    const std::uint32_t at = t.append({1, 0});
-    t.entry(256, tiffShort, 1, 2);
-    t.entry(257, tiffShort, 1, 1);
-    t.entry(262, tiffShort, 1, 3);
-    t.entry(273, tiffLong, 1, at);
-    t.entry(279, tiffLong, 1, 2);
+    TiffBuilder t = oneStripTiff({1, 0}, 2, 1);
     t.array(320, tiffShort, {0x1000, 0x2000, 0x3000, 0x4000, 0x5000, 0x6000, 0x7000});
     expectBothWaysDecodeTo(t.finish(), {0x20, 0x40, 0x60, 0x10, 0x30, 0x50});
 }
