@@ -3,6 +3,7 @@
 // the pixel limit, and one-line refusals. Files are built here byte by byte.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -266,6 +267,66 @@ TEST(ImportTiff, OrientationIsApplied) {
             for (int x = 0; x < c.width; ++x) seen.push_back(image.pixels[3 * (y * c.width + x)]);
         EXPECT_EQ(seen, c.seen) << "orientation " << c.orientation;
     }
+}
+
+// A picture large enough to be read on several threads: 1024 x 1024 RGB
+// in 16 strips of 64 rows, sample values that name their place.
+TEST(ImportTiff, LargeStripImagesLandRowsInPlace) {
+    if (!tool::importHasLibtiff()) GTEST_SKIP() << "built without libtiff";
+    const unsigned side = 1024, rowsPerStrip = 64, strips = side / rowsPerStrip;
+    const std::uint32_t stripBytes = side * rowsPerStrip * 3;
+    Bytes stored(std::size_t(side) * side * 3);
+    for (unsigned y = 0; y < side; ++y)  // from the top of the file
+        for (unsigned x = 0; x < side; ++x) {
+            unsigned char* p = &stored[(std::size_t(y) * side + x) * 3];
+            p[0] = static_cast<unsigned char>(x);
+            p[1] = static_cast<unsigned char>(y);
+            p[2] = static_cast<unsigned char>((x >> 8) | (y >> 8) << 4);
+        }
+    auto entriesFor = [&](unsigned orientation, std::uint32_t lastStripBytes) {
+        std::vector<std::uint32_t> offsets, counts;
+        for (unsigned s = 0; s < strips; ++s) {
+            offsets.push_back(8 + s * stripBytes);
+            counts.push_back(s + 1 == strips ? lastStripBytes : stripBytes);
+        }
+        return std::vector<Entry>{{256, 3, {side}},     {257, 3, {side}}, {258, 3, {8, 8, 8}},
+                                  {259, 3, {1}},        {262, 3, {2}},    {273, 4, offsets},
+                                  {274, 3, {orientation}}, {277, 3, {3}}, {278, 3, {rowsPerStrip}},
+                                  {279, 4, counts}};
+    };
+    // The stored sample at (x, y from the top) as the seen picture's corner
+    // ends up: bottom-left of the output is the first pixel.
+    struct Case {
+        unsigned orientation;
+        unsigned storedX, storedY;  // the stored pixel seen at the bottom-left
+    } cases[] = {{1, 0, side - 1}, {2, side - 1, side - 1}, {3, side - 1, 0}, {4, 0, 0}};
+    for (const Case& c : cases) {
+        const tool::ImportedImage image = import(tiff(false, stored, entriesFor(c.orientation, stripBytes)));
+        ASSERT_TRUE(image.ok()) << image.error;
+        ASSERT_EQ(image.width, int(side));
+        ASSERT_EQ(image.height, int(side));
+        ASSERT_EQ(image.channels, 3);
+        const unsigned char* want = &stored[(std::size_t(c.storedY) * side + c.storedX) * 3];
+        EXPECT_EQ(Bytes(image.pixels.begin(), image.pixels.begin() + 3), Bytes(want, want + 3))
+            << "orientation " << c.orientation;
+    }
+    // Orientation 1, every row: the output's row k from the bottom is the
+    // stored row side-1-k, whichever thread decoded its strip.
+    const tool::ImportedImage upright = import(tiff(false, stored, entriesFor(1, stripBytes)));
+    ASSERT_TRUE(upright.ok()) << upright.error;
+    std::size_t wrongRows = 0;
+    for (unsigned k = 0; k < side; ++k)
+        wrongRows += !std::equal(upright.pixels.begin() + std::size_t(k) * side * 3,
+                                 upright.pixels.begin() + std::size_t(k + 1) * side * 3,
+                                 stored.begin() + std::size_t(side - 1 - k) * side * 3);
+    EXPECT_EQ(wrongRows, 0u);
+    // Half of the last strip (a helper thread's) lies past the end of the
+    // file (the directory follows the shortened pixels): refused in one line.
+    const Bytes pixelsCut(stored.begin(), stored.end() - stripBytes / 2);
+    const tool::ImportedImage refused = import(tiff(false, pixelsCut, entriesFor(1, stripBytes)));
+    EXPECT_FALSE(refused.ok());
+    EXPECT_FALSE(refused.error.empty());
+    EXPECT_EQ(refused.error.find('\n'), std::string::npos) << refused.error;
 }
 
 TEST(ImportLimits, PixelLimitAppliesToEveryReader) {
