@@ -51,21 +51,21 @@ bool isSgiSignature(const unsigned char* b, std::size_t size) { return size >= 2
 
 namespace {
 
-ImportedImage fromOurDecoder(const ornatex::Image& image) {
+ImportedImage fromOurDecoder(ornatex::Image image) {
     ImportedImage result;
     result.via = "ornatex";
     result.width = image.width();
     result.height = image.height();
     result.channels = image.format() == texRGBA ? 4 : 3;
-    result.pixels.assign(image.pixels(), image.pixels() + image.size());
+    result.pixels.adopt(std::move(image));
     return result;
 }
 
 }  // namespace
 
 ImportedImage importImage(const unsigned char* data, std::size_t size, const ImportOptions& options) {
-    const ornatex::Image ours = ornatex::decode(data, size, options.limits);
-    if (ours.ok()) return fromOurDecoder(ours);
+    ornatex::Image ours = ornatex::decode(data, size, options.limits);
+    if (ours.ok()) return fromOurDecoder(std::move(ours));
     const ornatex::Refusal code = ours.refusal();
     // Too many pixels or no memory: no other reader would do better.
     if (code == ornatex::Refusal::tooLarge || code == ornatex::Refusal::noMemory)
@@ -85,7 +85,7 @@ ImportedImage importImage(const unsigned char* data, std::size_t size, const Imp
 }
 
 ImportedImage importFile(const std::string& utf8Path, const ImportOptions& options) {
-    std::vector<unsigned char> bytes;
+    FileBytes bytes;
     const std::string error = readFileBytes(utf8Path, bytes);
     if (!error.empty()) return importRefusal("", error);
     return importImage(bytes.data(), bytes.size(), options);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "ImageWriter.h"
+#include "PixelBytes.h"
 
 namespace tool {
 
@@ -31,7 +32,7 @@ struct ImportOptions {
 
 struct ImportedImage {
     int width = 0, height = 0, channels = 0;  // channels 3 (RGB) or 4 (RGBA), 8 bits a sample
-    std::vector<unsigned char> pixels;        // rows packed, bottom row first, left to right: as the engine shows them
+    PixelBytes pixels;                        // rows packed, bottom row first, left to right: as the engine shows them
     std::string via;                          // "ornatex", "libtiff" or "stb_image": who read it
     std::string error;                        // empty when read; otherwise one line: why no reader could read it
     bool ok() const { return error.empty(); }

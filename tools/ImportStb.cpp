@@ -170,8 +170,9 @@ ImportedImage readWithStb(const unsigned char* data, std::size_t size, std::uint
     result.via = via;
     result.width = width;
     result.height = height;
-    result.channels = expandToRgb(samples.get(), std::size_t(width) * height, channels, result.pixels);
-    flipRows(result.pixels.data(), width, height, result.channels);
+    // stb_image hands over rows top row first: they are turned over in
+    // the same pass.
+    result.channels = expandToRgb(samples.get(), width, height, channels, true, result.pixels);
     if (tga && (data[17] & 0x10)) mirrorRows(result.pixels.data(), width, height, result.channels);
     return result;
 }

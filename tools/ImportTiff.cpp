@@ -322,7 +322,7 @@ void orientBottomUp(const Stored& s, unsigned orientation, ImportedImage& out) {
     out.width = w;
     out.height = h;
     out.channels = ch;
-    out.pixels.resize(s.pixels.size());
+    out.pixels.allocate(s.pixels.size());
     for (int y = 0; y < h; ++y) {          // seen row from the top
         unsigned char* row = out.pixels.data() + std::size_t(h - 1 - y) * w * ch;
         for (int x = 0; x < w; ++x) {      // seen column from the left
@@ -411,7 +411,7 @@ bool readStripsInPlace(Handle& first, const Layout& l, const unsigned char* data
     out.width = int(l.width);
     out.height = int(l.height);
     out.channels = l.alphaKind ? 4 : 3;
-    out.pixels.resize(std::size_t(l.width) * l.height * out.channels);
+    out.pixels.allocate(std::size_t(l.width) * l.height * out.channels);
     const bool flipped = l.orientation == ORIENTATION_BOTRIGHT || l.orientation == ORIENTATION_BOTLEFT;
     const bool mirrored = l.orientation == ORIENTATION_TOPRIGHT || l.orientation == ORIENTATION_BOTRIGHT;
     const std::size_t outRowBytes = std::size_t(l.width) * out.channels;
@@ -502,11 +502,12 @@ ImportedImage readTiff(const unsigned char* data, std::size_t size, std::uint64_
     Stored stored;
     bool read = false;
     try {
-        if (plainLayout(l) && rowsStayRows(tif, l))
-            return readStripsInPlace(first, l, data, size, maxPixels, result) ? result
-                   : importRefusal(via, error.empty() ? "cannot read the image data" : error);
-        read = plainLayout(l) ? readPlain(tif, l, stored, error) : readThroughRgba(tif, l, stored, error);
-        if (read) orientBottomUp(stored, l.orientation, result);
+        if (plainLayout(l) && rowsStayRows(tif, l)) {
+            read = readStripsInPlace(first, l, data, size, maxPixels, result);
+        } else {
+            read = plainLayout(l) ? readPlain(tif, l, stored, error) : readThroughRgba(tif, l, stored, error);
+            if (read) orientBottomUp(stored, l.orientation, result);
+        }
     } catch (const std::bad_alloc&) {
         return importRefusal(via, "no memory for the decoded image");
     }

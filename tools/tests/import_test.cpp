@@ -100,13 +100,24 @@ TEST(PixelConvert, SixteenBitSamplesRoundToNearest) {
 }
 
 TEST(PixelConvert, GreyAndAlphaExpandAndPremultipliedAlphaIsUndone) {
-    std::vector<unsigned char> out;
+    tool::PixelBytes out;
     const unsigned char grey[] = {7, 200};
-    EXPECT_EQ(tool::expandToRgb(grey, 2, 1, out), 3);
+    EXPECT_EQ(tool::expandToRgb(grey, 2, 1, 1, false, out), 3);
     EXPECT_EQ(out, (Bytes{7, 7, 7, 200, 200, 200}));
     const unsigned char greyAlpha[] = {9, 100};
-    EXPECT_EQ(tool::expandToRgb(greyAlpha, 1, 2, out), 4);
+    EXPECT_EQ(tool::expandToRgb(greyAlpha, 1, 1, 2, false, out), 4);
     EXPECT_EQ(out, (Bytes{9, 9, 9, 100}));
+    // Upside down: three rows of one grey, grey-alpha or RGB pixel come out
+    // last row first.
+    const unsigned char greyRows[] = {1, 2, 3};
+    EXPECT_EQ(tool::expandToRgb(greyRows, 1, 3, 1, true, out), 3);
+    EXPECT_EQ(out, (Bytes{3, 3, 3, 2, 2, 2, 1, 1, 1}));
+    const unsigned char greyAlphaRows[] = {1, 10, 2, 20};
+    EXPECT_EQ(tool::expandToRgb(greyAlphaRows, 1, 2, 2, true, out), 4);
+    EXPECT_EQ(out, (Bytes{2, 2, 2, 20, 1, 1, 1, 10}));
+    const unsigned char rgbRows[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    EXPECT_EQ(tool::expandToRgb(rgbRows, 2, 2, 3, true, out), 3);
+    EXPECT_EQ(out, (Bytes{7, 8, 9, 10, 11, 12, 1, 2, 3, 4, 5, 6}));
     Bytes rgba = {64, 32, 0, 128, 10, 20, 30, 0, 200, 100, 50, 255, 90, 90, 90, 60};
     tool::unpremultiplyAlpha(rgba.data(), 4);
     // 64 * 255 / 128 = 127.5 and 32 * 255 / 128 = 63.75, rounded down;
