@@ -2,6 +2,7 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 #include "FileReport.h"
@@ -49,6 +50,10 @@ bool isTiffSignature(const unsigned char* b, std::size_t size) {
 
 bool isSgiSignature(const unsigned char* b, std::size_t size) { return size >= 2 && b[0] == 0x01 && b[1] == 0xDA; }
 
+bool isPngSignature(const unsigned char* b, std::size_t size) {
+    return size >= 8 && std::memcmp(b, "\x89PNG\r\n\x1a\n", 8) == 0;
+}
+
 namespace {
 
 ImportedImage fromOurDecoder(ornatex::Image image) {
@@ -81,6 +86,7 @@ ImportedImage importImage(const unsigned char* data, std::size_t size, const Imp
     // grey, 16-bit) goes to stb_image.
     if (ornatex::formatOf(data, size) == ornatex::ImageFormat::tga && code != ornatex::Refusal::unsupported)
         return importRefusal("ornatex", ours.error());
+    if (importHasLibpng() && isPngSignature(data, size)) return readPng(data, size, maxPixels);
     return readWithStb(data, size, maxPixels);
 }
 
