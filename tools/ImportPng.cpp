@@ -6,7 +6,7 @@
 // (v * 255 + 32767) / 65535, which is what libpng's scaling computes
 // ((v * 255 + 32895) >> 16 equals it for every v); interlaced images put
 // together. No gamma or colour-profile conversion is applied. As with
-// stb_image, chunk CRCs are not checked, and a palette index past the PLTE
+// stb_image, chunk CRCs and the image data's Adler-32 are not checked, and a palette index past the PLTE
 // chunk's entries reads black (libpng's palette is padded with black).
 //
 // Rows are decoded straight into their place, bottom row first.
@@ -110,6 +110,9 @@ ImportedImage readPng(const unsigned char* data, std::size_t size, std::uint64_t
     // data is whole is read, as it was. Problems libpng can read past
     // (a palette index past the palette, data after the image) are warnings.
     png_set_crc_action(png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
+#if defined(PNG_IGNORE_ADLER32)
+    png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);  // nor the image data's checksum
+#endif
     png_set_benign_errors(png, 1);
     // The pixel limit is the check that counts; libpng's own would refuse
     // first with a reason of its own.
