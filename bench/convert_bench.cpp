@@ -1,11 +1,11 @@
 // Converting a 4096 x 4096 picture to the engine's TGA: in this process
 // (encode, write to a temporary file, read back through the decoder and
-// compare, rename), as the whole `ornatex convert` program, and with
+// compare, rename), the import step alone (read and decode each input), as
+// the whole `ornatex convert` program, and with
 // ImageMagick's convert (Q16) on the same input files, beside a memcpy of
 // the output's bytes. Inputs: TGA and run-length SGI (which the library
 // reads), and PNG, LZW TIFF and run-length TGA (made by ImageMagick), which
-// the tool reads once its import step reads them; until then those rows of
-// the tool are skipped with the tool's own reason.
+// the tool reads through its import step (libpng, libtiff, stb_image).
 //
 // The machine is shared: real time and the children's CPU time (cpu_s) are
 // both given, and the closing lines print ImageMagick's time over the
@@ -30,6 +30,7 @@
 
 #include <ornatex/decode.h>
 
+#include "ImageImport.h"
 #include "ImageWriter.h"
 
 namespace {
@@ -122,6 +123,20 @@ void BM_convert_in_process(benchmark::State& state, const char* kind) {
                                    image.pixels()};
         const std::string error = tool::writeImage(view, out, tool::OutputKind::tga);
         if (!error.empty()) state.SkipWithError(error.c_str());
+    }
+    countPixels(state);
+}
+
+// The import step alone (reading the file and decoding it through our
+// decoders, libtiff, libpng or stb_image): the part of a conversion that
+// the writer does not add.
+void BM_import_in_process(benchmark::State& state, const char* kind) {
+    const auto found = inputs().files.find(kind);
+    if (found == inputs().files.end()) return state.SkipWithError("no input file");
+    for (auto _ : state) {
+        const tool::ImportedImage image = tool::importFile(found->second);
+        if (!image.ok()) return state.SkipWithError(image.error.c_str());
+        benchmark::DoNotOptimize(image.pixels.data());
     }
     countPixels(state);
 }
@@ -223,6 +238,9 @@ int main(int argc, char** argv) {
         ->UseRealTime()->Unit(benchmark::kMillisecond);
     for (const char* kind : {"tga", "sgi-rle"})
         benchmark::RegisterBenchmark((std::string("convert_in_process/") + kind).c_str(), BM_convert_in_process, kind)
+            ->UseRealTime()->Unit(benchmark::kMillisecond);
+    for (const char* kind : {"tga", "sgi-rle", "png", "tiff-lzw", "tga-rle"})
+        benchmark::RegisterBenchmark((std::string("import_in_process/") + kind).c_str(), BM_import_in_process, kind)
             ->UseRealTime()->Unit(benchmark::kMillisecond);
     for (const char* kind : {"tga", "sgi-rle", "png", "tiff-lzw", "tga-rle"}) {
         benchmark::RegisterBenchmark((std::string("ornatex_convert/") + kind).c_str(), BM_ornatex_convert, kind)

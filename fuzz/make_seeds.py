@@ -9,6 +9,7 @@ the public samples beside them were copied from the test data folder.
 """
 import os
 import struct
+import zlib
 
 HERE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus")
 
@@ -149,3 +150,39 @@ put("sgi", "start-outside.sgi", bytes(bad))
 bad = bytearray(sgi_rle(3, 1, 3, [[bytes([0x83, 10, 11, 12, 0])], [bytes([3, 20, 0])], [bytes([0x85, 30])]]))
 put("sgi", "scanline-past-end.sgi", bytes(bad))
 put("sgi", "zero-channels.sgi", sgi_header(1, 1, 255, 255, 0))
+
+
+def png(width, height, depth, colour, rows, chunks=(), interlace=0, compress=True):
+    """A PNG: IHDR, the given (type, data) chunks, the filtered rows in one
+    IDAT (deflated, or in stored blocks), IEND."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xffffffff)
+    head = chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, depth, colour, 0, 0, interlace))
+    body = b"".join(chunk(kind, data) for kind, data in chunks)
+    return (b"\x89PNG\r\n\x1a\n" + head + body + chunk(b"IDAT", zlib.compress(rows, 9 if compress else 0)) +
+            chunk(b"IEND", b""))
+
+
+# PNG seeds for the differential harness (the import step reads PNG): every
+# colour type and depth, palettes with tRNS and short palettes, colour keys,
+# interlacing, the five filters, and files cut short.
+put("png", "rgb-8-filters.png", png(3, 5, 8, 2, b"".join(bytes([f]) + bytes(range(f, f + 9)) for f in range(5))))
+put("png", "rgba-8.png", png(2, 2, 8, 6, b"\0" + bytes(range(8)) + b"\4" + bytes(range(8, 16))))
+put("png", "grey-1.png", png(9, 2, 1, 0, b"\0\xa5\x80\1\x5a\x00"))
+put("png", "grey-4-key.png", png(4, 1, 4, 0, b"\0\x12\x3f", [(b"tRNS", b"\0\3")]))
+put("png", "grey-16.png", png(2, 1, 16, 0, b"\0\x12\x34\xff\xfe"))
+put("png", "greyalpha-16.png", png(1, 2, 16, 4, b"\0\1\2\3\4\2\5\6\7\x08"))
+put("png", "rgb-16-key.png", png(1, 1, 16, 2, b"\0\0\1\0\2\0\3", [(b"tRNS", b"\0\1\0\2\0\3")]))
+put("png", "palette-2-short-trns.png", png(4, 1, 2, 3, b"\0\x1b", [(b"PLTE", b"\xff\0\0\0\xff\0"), (b"tRNS", b"\7")]))
+put("png", "palette-8.png", png(3, 1, 8, 3, b"\0\0\1\2", [(b"PLTE", bytes(range(9)))]))
+ADAM7 = ((0, 0, 8, 8), (4, 0, 8, 8), (0, 4, 4, 8), (2, 0, 4, 4), (0, 2, 2, 4), (1, 0, 2, 2), (0, 1, 1, 2))
+interlaced = b""
+for x0, y0, dx, dy in ADAM7:  # each pass's rows, unfiltered, RGB samples x, y, x + y
+    for y in range(y0, 5, dy):
+        interlaced += b"\0" + b"".join(bytes([x * 40, y * 40, (x + y) * 20]) for x in range(x0, 5, dx))
+put("png", "interlaced-rgb.png", png(5, 5, 8, 2, interlaced, interlace=1))
+put("png", "stored-blocks.png", png(4, 4, 8, 0, b"".join(b"\0" + bytes([y, y + 1, y + 2, y + 3]) for y in range(4)),
+                                    compress=False))
+whole = png(8, 8, 8, 2, b"".join(b"\1" + bytes(24) for _ in range(8)))
+put("png", "cut-in-idat.png", whole[:len(whole) // 2])
+put("png", "cut-before-iend.png", whole[:-12])

@@ -2,7 +2,8 @@
 # Long fuzzing run of one libFuzzer harness: a decoder (tga, tiff, sgi: the
 # bytes go straight to decodeTGA, decodeTIFF or decodeSGI) or the file
 # wrappers (loaders: the three loaders on an in-memory file), or differential
-# (the decoders against libtiff and stb_image, starting from all seeds).
+# (the decoders against libtiff and stb_image, and the import step, starting
+# from all seeds, PNG ones included).
 # Usage: scripts/fuzz.sh <tga|tiff|sgi|loaders|differential> <seconds> [build-dir]
 #   Builds the harness with the fuzz preset (clang, libFuzzer, ASan, UBSan)
 #   into build-dir (default build/fuzz), fuzzes for the given time starting
@@ -25,7 +26,9 @@ cmake --build "$build" --target "fuzz_$loader"
 work=$build/fuzz-work/$loader
 artifacts=$build/fuzz-artifacts/$loader
 mkdir -p "$work" "$artifacts"
-if [ "$loader" = loaders ] || [ "$loader" = differential ]; then
+if [ "$loader" = differential ]; then
+  seeds=("$root/fuzz/corpus/tga" "$root/fuzz/corpus/tiff" "$root/fuzz/corpus/sgi" "$root/fuzz/corpus/png")
+elif [ "$loader" = loaders ]; then
   seeds=("$root/fuzz/corpus/tga" "$root/fuzz/corpus/tiff" "$root/fuzz/corpus/sgi")
 else
   seeds=("$root/fuzz/corpus/$loader")

@@ -82,7 +82,7 @@ std::string readSource(const std::string& in, std::FILE* trace, ImportedImage& s
         options.limits.traceContext = trace;
     }
     if (in == "-") {
-        std::vector<unsigned char> bytes;
+        FileBytes bytes;
         const std::string unreadable = readFileBytes(in, bytes);
         if (!unreadable.empty()) return unreadable;
         source = importImage(bytes.data(), bytes.size(), options);

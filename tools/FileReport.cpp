@@ -32,34 +32,6 @@ void writeTrace(const char* text, std::size_t length, void* context) {
     std::fwrite(text, 1, length, static_cast<std::FILE*>(context));
 }
 
-// A file's bytes, read into memory that is kept from one file to the next
-// on the same thread and never cleared first: a tree of small files would
-// otherwise spend as long zeroing and faulting in fresh buffers as reading.
-class FileBytes {
-public:
-    unsigned char* data() { return block.get(); }
-    std::size_t capacity() const { return room; }
-    std::size_t size() const { return length; }
-    void setSize(std::size_t n) { length = n; }
-    // Room for at least `n` bytes, keeping the first size() of them.
-    void reserve(std::size_t n) {
-        if (n <= room) return;
-        std::unique_ptr<unsigned char[]> bigger(new unsigned char[n]);
-        if (length) std::memcpy(bigger.get(), block.get(), length);
-        block = std::move(bigger);
-        room = n;
-    }
-    // Room beyond the size of most textures is given back after use.
-    void trim() {
-        if (room > (std::size_t(64) << 20)) *this = FileBytes();
-    }
-
-private:
-    std::unique_ptr<unsigned char[]> block;
-    std::size_t room = 0;
-    std::size_t length = 0;
-};
-
 // The next size to grow to when `bytes` is full, or 0 past the largest file.
 std::size_t grownSize(const FileBytes& bytes) {
     if (bytes.capacity() > maxFileBytes) return 0;
@@ -208,6 +180,11 @@ FileReport examineFile(const std::string& path, std::FILE* trace, ornatex::Image
     else report.error = image.error();
     if (keep) *keep = std::move(image);
     return report;
+}
+
+std::string readFileBytes(const std::string& path, FileBytes& bytes) {
+    bool unreadable = false;
+    return readFile(path, bytes, unreadable);
 }
 
 std::string readFileBytes(const std::string& path, std::vector<unsigned char>& bytes) {

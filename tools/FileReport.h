@@ -2,14 +2,48 @@
 // (and why not), what its header says, and its pixels when asked for.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <ornatex/decode.h>
 
 namespace tool {
+
+// A file's bytes, read into memory that is never cleared first (and, for a
+// large file, advised for huge pages): zeroing and faulting in fresh
+// buffers page by page would cost as long as reading. `check` keeps one
+// from one file to the next on the same thread.
+class FileBytes {
+public:
+    unsigned char* data() { return block.data(); }
+    const unsigned char* data() const { return block.data(); }
+    std::size_t capacity() const { return block.size(); }
+    std::size_t size() const { return length; }
+    void setSize(std::size_t n) { length = n; }
+    // Room for at least `n` bytes, keeping the first size() of them; throws
+    // std::bad_alloc when there is no memory for them.
+    void reserve(std::size_t n) {
+        if (n <= capacity()) return;
+        ornatex::ByteBlock bigger;
+        if (!bigger.allocate(n, true)) throw std::bad_alloc();
+        if (length) std::memcpy(bigger.data(), block.data(), length);
+        block = std::move(bigger);
+    }
+    // Room beyond the size of most textures is given back after use.
+    void trim() {
+        if (capacity() > (std::size_t(64) << 20)) *this = FileBytes();
+    }
+
+private:
+    ornatex::ByteBlock block;
+    std::size_t length = 0;
+};
 
 struct FileReport {
     std::string path;
@@ -32,6 +66,7 @@ FileReport examineFile(const std::string& path, std::FILE* trace, ornatex::Image
 
 // Reads a whole file (standard input for "-") into `bytes`; returns an
 // empty string, or why it could not ("cannot read: REASON", "is a folder").
+std::string readFileBytes(const std::string& path, FileBytes& bytes);
 std::string readFileBytes(const std::string& path, std::vector<unsigned char>& bytes);
 
 // A report for a file that is not an image.

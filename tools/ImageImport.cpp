@@ -2,6 +2,7 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 #include "FileReport.h"
@@ -49,23 +50,27 @@ bool isTiffSignature(const unsigned char* b, std::size_t size) {
 
 bool isSgiSignature(const unsigned char* b, std::size_t size) { return size >= 2 && b[0] == 0x01 && b[1] == 0xDA; }
 
+bool isPngSignature(const unsigned char* b, std::size_t size) {
+    return size >= 8 && std::memcmp(b, "\x89PNG\r\n\x1a\n", 8) == 0;
+}
+
 namespace {
 
-ImportedImage fromOurDecoder(const ornatex::Image& image) {
+ImportedImage fromOurDecoder(ornatex::Image image) {
     ImportedImage result;
     result.via = "ornatex";
     result.width = image.width();
     result.height = image.height();
     result.channels = image.format() == texRGBA ? 4 : 3;
-    result.pixels.assign(image.pixels(), image.pixels() + image.size());
+    result.pixels.adopt(std::move(image));
     return result;
 }
 
 }  // namespace
 
 ImportedImage importImage(const unsigned char* data, std::size_t size, const ImportOptions& options) {
-    const ornatex::Image ours = ornatex::decode(data, size, options.limits);
-    if (ours.ok()) return fromOurDecoder(ours);
+    ornatex::Image ours = ornatex::decode(data, size, options.limits);
+    if (ours.ok()) return fromOurDecoder(std::move(ours));
     const ornatex::Refusal code = ours.refusal();
     // Too many pixels or no memory: no other reader would do better.
     if (code == ornatex::Refusal::tooLarge || code == ornatex::Refusal::noMemory)
@@ -81,11 +86,12 @@ ImportedImage importImage(const unsigned char* data, std::size_t size, const Imp
     // grey, 16-bit) goes to stb_image.
     if (ornatex::formatOf(data, size) == ornatex::ImageFormat::tga && code != ornatex::Refusal::unsupported)
         return importRefusal("ornatex", ours.error());
+    if (importHasLibpng() && isPngSignature(data, size)) return readPng(data, size, maxPixels);
     return readWithStb(data, size, maxPixels);
 }
 
 ImportedImage importFile(const std::string& utf8Path, const ImportOptions& options) {
-    std::vector<unsigned char> bytes;
+    FileBytes bytes;
     const std::string error = readFileBytes(utf8Path, bytes);
     if (!error.empty()) return importRefusal("", error);
     return importImage(bytes.data(), bytes.size(), options);

@@ -3,9 +3,10 @@
 //
 // Readers, in order: the library's own decoders (ornatex::decode) for every
 // file they accept; then libtiff for TIFF, the library's SGI decoding core
-// for SGI files of 1 or 2 channels (grey, grey and alpha), and stb_image
-// for PNG, JPEG, BMP, GIF (first frame), PSD (composite), PNM, HDR and the
-// TGA variants the loaders refuse (run-length, colour-mapped, grey). The
+// for SGI files of 1 or 2 channels (grey, grey and alpha), libpng for PNG
+// (where the build has it; stb_image otherwise), and stb_image for JPEG,
+// BMP, GIF (first frame), PSD (composite), PNM, HDR and the TGA variants
+// the loaders refuse (run-length, colour-mapped, grey). The
 // loaders themselves never read more than they do. Samples are brought to
 // 8 bits by the rules in PixelConvert.h. The library's pixel limit applies:
 // dimensions are checked before pixels are allocated.
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "ImageWriter.h"
+#include "PixelBytes.h"
 
 namespace tool {
 
@@ -31,8 +33,8 @@ struct ImportOptions {
 
 struct ImportedImage {
     int width = 0, height = 0, channels = 0;  // channels 3 (RGB) or 4 (RGBA), 8 bits a sample
-    std::vector<unsigned char> pixels;        // rows packed, bottom row first, left to right: as the engine shows them
-    std::string via;                          // "ornatex", "libtiff" or "stb_image": who read it
+    PixelBytes pixels;                        // rows packed, bottom row first, left to right: as the engine shows them
+    std::string via;                          // "ornatex", "libtiff", "libpng" or "stb_image": who read it
     std::string error;                        // empty when read; otherwise one line: why no reader could read it
     bool ok() const { return error.empty(); }
     PixelView view() const;
@@ -45,5 +47,7 @@ ImportedImage importFile(const std::string& utf8Path, const ImportOptions& optio
 
 // Whether this build reads TIFF variants through libtiff.
 bool importHasLibtiff();
+// Whether this build reads PNG through libpng (otherwise through stb_image).
+bool importHasLibpng();
 
 }  // namespace tool

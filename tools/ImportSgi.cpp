@@ -27,7 +27,7 @@ ImportedImage readSgiAnyChannels(const unsigned char* data, std::size_t size, st
     result.width = int(header.width);
     result.height = int(header.height);
     // The core delivers bottom row first, as the engine shows it.
-    result.channels = expandToRgb(planes.data(), std::size_t(header.width) * header.height, int(header.channels),
+    result.channels = expandToRgb(planes.data(), int(header.width), int(header.height), int(header.channels), false,
                                   result.pixels);
     return result;
 }

@@ -10,16 +10,41 @@
 #include "ImportReaders.h"
 #include "PixelConvert.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
 
+#include <ornatex/imageloaders/internal/HugePages.h>
+
+// stb_image's blocks come from stbAllocate: a large one is advised for huge
+// pages, so that it is faulted in a few dozen steps instead of thousands.
+namespace tool {
+void* stbAllocate(std::size_t size);
+void* stbReallocate(void* block, std::size_t size);
+}  // namespace tool
+#define STBI_MALLOC(size) tool::stbAllocate(size)
+#define STBI_REALLOC(block, size) tool::stbReallocate(block, size)
+#define STBI_FREE(block) std::free(block)
 #define STBI_NO_PIC
 #define STBI_FAILURE_USERMSG
 #include "StbImageImplementation.h"
 
 namespace tool {
+
+void* stbAllocate(std::size_t size) {
+    void* block = std::malloc(size);
+    if (block) ornatex::detail::adviseHugePages(static_cast<unsigned char*>(block), size);
+    return block;
+}
+
+void* stbReallocate(void* block, std::size_t size) {
+    void* moved = std::realloc(block, size);
+    if (moved) ornatex::detail::adviseHugePages(static_cast<unsigned char*>(moved), size);
+    return moved;
+}
 
 namespace {
 
@@ -105,6 +130,48 @@ struct StbFree {
     void operator()(void* p) const { stbi_image_free(p); }
 };
 
+// A TGA handed to stb_image through its reader callbacks with the header's
+// top-left origin bit set: stb_image then gives the rows in the order they
+// are stored, instead of turning a bottom-up file over with a swap a byte,
+// and they are put bottom row first in the copy made anyway.
+class TgaAsStored {
+public:
+    TgaAsStored(const unsigned char* data, std::size_t size) : data_(data), size_(size) {
+        std::memcpy(header_, data, sizeof header_);  // the caller has checked the 18 bytes are there
+        header_[17] = static_cast<unsigned char>(header_[17] | 0x20);
+    }
+    // Whether the file itself starts at the top: its rows, as stb_image
+    // hands them over, are then top row first.
+    bool storedTopDown() const { return (data_[17] & 0x20) != 0; }
+    const stbi_io_callbacks* callbacks() const { return &callbacks_; }
+
+private:
+    static int read(void* user, char* out, int want) {
+        auto* self = static_cast<TgaAsStored*>(user);
+        const std::size_t n = std::min<std::size_t>(std::size_t(want > 0 ? want : 0), self->size_ - self->at_);
+        std::memcpy(out, self->data_ + self->at_, n);
+        for (std::size_t i = self->at_; i < sizeof self->header_ && i < self->at_ + n; ++i)
+            out[i - self->at_] = static_cast<char>(self->header_[i]);
+        self->at_ += n;
+        return int(n);
+    }
+    static void skip(void* user, int n) {  // a negative n steps back
+        auto* self = static_cast<TgaAsStored*>(user);
+        if (n < 0) self->at_ -= std::min<std::size_t>(self->at_, std::size_t(-(long long)n));
+        else self->at_ += std::min<std::size_t>(self->size_ - self->at_, std::size_t(n));
+    }
+    static int eof(void* user) {
+        auto* self = static_cast<TgaAsStored*>(user);
+        return self->at_ >= self->size_;
+    }
+
+    const unsigned char* data_;
+    std::size_t size_;
+    std::size_t at_ = 0;
+    unsigned char header_[18];
+    const stbi_io_callbacks callbacks_{read, skip, eof};
+};
+
 }  // namespace
 
 ImportedImage readWithStb(const unsigned char* data, std::size_t size, std::uint64_t maxPixels) {
@@ -128,7 +195,13 @@ ImportedImage readWithStb(const unsigned char* data, std::size_t size, std::uint
     if (!limit.empty()) return importRefusal(via, limit);
 
     std::unique_ptr<unsigned char, StbFree> samples;
-    if (stbi_is_16_bit_from_memory(data, length)) {
+    bool topRowFirst = true;  // stb_image's order, unless told the TGA starts at the top
+    if (tga) {
+        // tgaDataProblem has checked the header is there.
+        TgaAsStored stored(data, size);
+        topRowFirst = stored.storedTopDown();
+        samples.reset(stbi_load_from_callbacks(stored.callbacks(), &stored, &width, &height, &channels, 0));
+    } else if (stbi_is_16_bit_from_memory(data, length)) {
         std::unique_ptr<stbi_us, StbFree> wide(stbi_load_16_from_memory(data, length, &width, &height, &channels, 0));
         if (wide) {
             const std::size_t count = std::size_t(width) * height * channels;
@@ -157,8 +230,14 @@ ImportedImage readWithStb(const unsigned char* data, std::size_t size, std::uint
     result.via = via;
     result.width = width;
     result.height = height;
-    result.channels = expandToRgb(samples.get(), std::size_t(width) * height, channels, result.pixels);
-    flipRows(result.pixels.data(), width, height, result.channels);
+    // Rows handed over top row first are turned over in the same pass; RGB
+    // or RGBA rows already bottom row first are kept as they are.
+    if (!topRowFirst && (channels == 3 || channels == 4)) {
+        result.channels = channels;
+        result.pixels.adoptMalloced(samples.release(), std::size_t(width) * height * channels);
+    } else {
+        result.channels = expandToRgb(samples.get(), width, height, channels, topRowFirst, result.pixels);
+    }
     if (tga && (data[17] & 0x10)) mirrorRows(result.pixels.data(), width, height, result.channels);
     return result;
 }

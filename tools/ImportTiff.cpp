@@ -22,6 +22,9 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 namespace tool {
 
@@ -167,46 +170,73 @@ unsigned char to8(unsigned v, unsigned bits) {
     return sampleBitsTo8(v, bits);
 }
 
-bool readPlain(TIFF* tif, const Layout& l, Stored& out, std::string& error) {
-    std::vector<std::vector<unsigned char>> planes;
-    std::size_t rowBytes = 0;
-    if (!readPlanes(tif, l, planes, rowBytes)) {
-        if (error.empty()) error = "cannot read the image data";
+// The ColorMap of a palette image, as the rows are converted with it.
+struct Palette {
+    const std::uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
+    unsigned shift = 8;
+};
+
+// Palette: 16-bit entries; a map whose entries are all below 256 was
+// written with 8-bit values and is taken as it stands, otherwise the top
+// byte of each entry is kept (as our TIFF decoder reads ColorMaps).
+bool readPalette(TIFF* tif, const Layout& l, Palette& palette, std::string& error) {
+    if (l.photometric != PHOTOMETRIC_PALETTE) return true;
+    std::uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
+    if (!TIFFGetField(tif, TIFFTAG_COLORMAP, &red, &green, &blue)) {
+        error = "palette image without a ColorMap";
         return false;
     }
-    // Palette: 16-bit entries; a map whose entries are all below 256 was
-    // written with 8-bit values and is taken as it stands, otherwise the top
-    // byte of each entry is kept (as our TIFF decoder reads ColorMaps).
-    std::uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
     const std::size_t mapSize = std::size_t(1) << l.bits;
-    unsigned shift = 8;
-    if (l.photometric == PHOTOMETRIC_PALETTE) {
-        if (!TIFFGetField(tif, TIFFTAG_COLORMAP, &red, &green, &blue)) {
-            error = "palette image without a ColorMap";
-            return false;
-        }
-        bool small = true;
-        for (std::size_t i = 0; i < mapSize; ++i) small = small && red[i] < 256 && green[i] < 256 && blue[i] < 256;
-        if (small) shift = 0;
-    }
+    bool small = true;
+    for (std::size_t i = 0; i < mapSize; ++i) small = small && red[i] < 256 && green[i] < 256 && blue[i] < 256;
+    palette = Palette{red, green, blue, small ? 0u : 8u};
+    return true;
+}
+
+// One row of stored samples to 8-bit RGB or RGBA (`channels`), left to
+// right as stored. `planes` holds the row of each plane: one for contiguous
+// samples, `samples` for separate ones. 8-bit contiguous rows, the common
+// case, are copied without a call a sample.
+void convertRow(const Layout& l, const Palette& palette, const unsigned char* const* planes, int channels,
+                unsigned char* out) {
+    unsigned char* o = out;
     const bool separate = l.planar == PLANARCONFIG_SEPARATE;
-    out.width = int(l.width);
-    out.height = int(l.height);
-    out.channels = l.alphaKind ? 4 : 3;
-    out.pixels.resize(std::size_t(l.width) * l.height * out.channels);
-    const unsigned maxValue = (1u << l.bits) - 1;
-    unsigned char* o = out.pixels.data();
-    for (std::uint32_t y = 0; y < l.height; ++y)
-        for (std::uint32_t x = 0; x < l.width; ++x, o += out.channels) {
+    const std::uint32_t width = l.width;
+    if (!separate && l.bits == 8 && l.photometric == PHOTOMETRIC_RGB) {
+        const unsigned char* in = planes[0];
+        if (l.samples == channels) {
+            std::memcpy(o, in, std::size_t(width) * channels);
+        } else {
+            const unsigned step = l.samples;
+            for (std::uint32_t x = 0; x < width; ++x, in += step, o += channels) {
+                o[0] = in[0];
+                o[1] = in[1];
+                o[2] = in[2];
+                if (channels == 4) o[3] = in[3];
+            }
+        }
+    } else if (!separate && l.bits == 8 && l.photometric == PHOTOMETRIC_PALETTE) {
+        const unsigned char* in = planes[0];
+        const unsigned step = l.samples, shift = palette.shift;
+        for (std::uint32_t x = 0; x < width; ++x, in += step, o += channels) {
+            const unsigned i = in[0];
+            o[0] = static_cast<unsigned char>(palette.red[i] >> shift);
+            o[1] = static_cast<unsigned char>(palette.green[i] >> shift);
+            o[2] = static_cast<unsigned char>(palette.blue[i] >> shift);
+            if (channels == 4) o[3] = in[1];
+        }
+    } else {
+        const unsigned maxValue = (1u << l.bits) - 1;
+        for (std::uint32_t x = 0; x < width; ++x, o += channels) {
             auto sample = [&](int s) {
-                if (separate) return sampleAt(planes[s].data() + y * rowBytes, x, l.bits);
-                return sampleAt(planes[0].data() + y * rowBytes, std::uint64_t(x) * l.samples + s, l.bits);
+                if (separate) return sampleAt(planes[s], x, l.bits);
+                return sampleAt(planes[0], std::uint64_t(x) * l.samples + s, l.bits);
             };
             if (l.photometric == PHOTOMETRIC_PALETTE) {
                 const unsigned i = sample(0);
-                o[0] = static_cast<unsigned char>(red[i] >> shift);
-                o[1] = static_cast<unsigned char>(green[i] >> shift);
-                o[2] = static_cast<unsigned char>(blue[i] >> shift);
+                o[0] = static_cast<unsigned char>(palette.red[i] >> palette.shift);
+                o[1] = static_cast<unsigned char>(palette.green[i] >> palette.shift);
+                o[2] = static_cast<unsigned char>(palette.blue[i] >> palette.shift);
             } else if (l.photometric == PHOTOMETRIC_RGB) {
                 for (int c = 0; c < 3; ++c) o[c] = to8(sample(c), l.bits);
             } else {
@@ -214,9 +244,31 @@ bool readPlain(TIFF* tif, const Layout& l, Stored& out, std::string& error) {
                 if (l.photometric == PHOTOMETRIC_MINISWHITE) v = maxValue - v;
                 o[0] = o[1] = o[2] = to8(v, l.bits);
             }
-            if (l.alphaKind) o[3] = to8(sample(l.colours), l.bits);
+            if (channels == 4) o[3] = to8(sample(l.colours), l.bits);
         }
-    if (l.alphaKind == EXTRASAMPLE_ASSOCALPHA) unpremultiplyAlpha(out.pixels.data(), std::size_t(l.width) * l.height);
+    }
+    if (l.alphaKind == EXTRASAMPLE_ASSOCALPHA) unpremultiplyAlpha(out, width);
+}
+
+bool readPlain(TIFF* tif, const Layout& l, Stored& out, std::string& error) {
+    std::vector<std::vector<unsigned char>> planes;
+    std::size_t rowBytes = 0;
+    if (!readPlanes(tif, l, planes, rowBytes)) {
+        if (error.empty()) error = "cannot read the image data";
+        return false;
+    }
+    Palette palette;
+    if (!readPalette(tif, l, palette, error)) return false;
+    out.width = int(l.width);
+    out.height = int(l.height);
+    out.channels = l.alphaKind ? 4 : 3;
+    out.pixels.resize(std::size_t(l.width) * l.height * out.channels);
+    std::vector<const unsigned char*> rows(planes.size());
+    for (std::uint32_t y = 0; y < l.height; ++y) {
+        for (std::size_t p = 0; p < planes.size(); ++p) rows[p] = planes[p].data() + y * rowBytes;
+        convertRow(l, palette, rows.data(), out.channels,
+                   out.pixels.data() + std::size_t(y) * l.width * out.channels);
+    }
     return true;
 }
 
@@ -270,7 +322,7 @@ void orientBottomUp(const Stored& s, unsigned orientation, ImportedImage& out) {
     out.width = w;
     out.height = h;
     out.channels = ch;
-    out.pixels.resize(s.pixels.size());
+    out.pixels.allocate(s.pixels.size());
     for (int y = 0; y < h; ++y) {          // seen row from the top
         unsigned char* row = out.pixels.data() + std::size_t(h - 1 - y) * w * ch;
         for (int x = 0; x < w; ++x) {      // seen column from the left
@@ -290,62 +342,176 @@ void orientBottomUp(const Stored& s, unsigned orientation, ImportedImage& out) {
     }
 }
 
+// One libtiff handle on the file's bytes, with its own reading position
+// and its own first error: several can read one file at once.
+struct Handle {
+    MemoryFile file{nullptr, 0, 0};
+    std::string error;
+    std::unique_ptr<TIFFOpenOptions, OptionsFree> options;
+    std::unique_ptr<TIFF, TiffCloser> tif;
+
+    bool open(const unsigned char* data, std::size_t size, std::uint64_t maxPixels) {
+        options.reset(TIFFOpenOptionsAlloc());
+        if (!options) {
+            error = "no memory";
+            return false;
+        }
+        TIFFOpenOptionsSetErrorHandlerExtR(options.get(), keepError, &error);
+        TIFFOpenOptionsSetWarningHandlerExtR(options.get(), ignoreWarning, nullptr);
+        // One allocation inside libtiff may hold at most a decoded image at
+        // the pixel limit (8 bytes a pixel), so a lying header cannot ask
+        // for more.
+        const std::uint64_t maxAlloc = maxPixels > (std::uint64_t(1) << 60) ? 0 : maxPixels * 8;
+        if (maxAlloc && maxAlloc <= std::uint64_t(PTRDIFF_MAX))
+            TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), tmsize_t(maxAlloc));
+        file = MemoryFile{data, toff_t(size), 0};
+        tif.reset(TIFFClientOpenExt("TIFF", "rm", &file, memRead, memWrite, memSeek, memClose, memSize, memMap,
+                                    memUnmap, options.get()));
+        if (!tif) {
+            if (error.empty()) error = "cannot open the TIFF";
+            return false;
+        }
+        std::uint16_t compression = COMPRESSION_NONE, photometric = 0;
+        TIFFGetFieldDefaulted(tif.get(), TIFFTAG_COMPRESSION, &compression);
+        if (compression == COMPRESSION_JPEG && TIFFGetField(tif.get(), TIFFTAG_PHOTOMETRIC, &photometric) &&
+            photometric == PHOTOMETRIC_YCBCR)
+            TIFFSetField(tif.get(), TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
+        return true;
+    }
+};
+
+// Contiguous samples in strips, with an Orientation that keeps stored rows
+// as rows of the picture (1 to 4: at most flipped or mirrored): each strip
+// can be converted straight into its place in the output.
+bool rowsStayRows(TIFF* tif, const Layout& l) {
+    return !TIFFIsTiled(tif) && (l.planar == PLANARCONFIG_CONTIG || l.samples == 1) &&
+           l.orientation >= ORIENTATION_TOPLEFT && l.orientation <= ORIENTATION_BOTLEFT;
+}
+
+// Below this many pixels one thread reads the whole image: a second handle
+// and a thread cost more than they save.
+constexpr std::uint64_t pixelsWorthAThread = std::uint64_t(1) << 20;
+
+// Decodes the strips into `out`, bottom row first, each row converted and
+// put where the Orientation shows it. Large images are read on every core,
+// each thread with its own handle on a run of strips. On failure `first`'s
+// error (or a helper's) says why.
+bool readStripsInPlace(Handle& first, const Layout& l, const unsigned char* data, std::size_t size,
+                       std::uint64_t maxPixels, ImportedImage& out) {
+    TIFF* const tif = first.tif.get();
+    std::uint32_t rowsPerStrip = l.height;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+    if (rowsPerStrip == 0 || rowsPerStrip > l.height) rowsPerStrip = l.height;
+    const tmsize_t stripSize = TIFFStripSize(tif);
+    if (stripSize <= 0) return false;
+    const std::size_t rowBytes = std::size_t((std::uint64_t(l.width) * l.samples * l.bits + 7) / 8);
+    Palette palette;
+    if (!readPalette(tif, l, palette, first.error)) return false;
+    const std::uint32_t strips = (l.height - 1) / rowsPerStrip + 1;
+    out.width = int(l.width);
+    out.height = int(l.height);
+    out.channels = l.alphaKind ? 4 : 3;
+    out.pixels.allocate(std::size_t(l.width) * l.height * out.channels);
+    const bool flipped = l.orientation == ORIENTATION_BOTRIGHT || l.orientation == ORIENTATION_BOTLEFT;
+    const bool mirrored = l.orientation == ORIENTATION_TOPRIGHT || l.orientation == ORIENTATION_BOTRIGHT;
+    const std::size_t outRowBytes = std::size_t(l.width) * out.channels;
+
+    // Strips [first, end) through one handle; false on the first bad strip.
+    auto readRun = [&](TIFF* handle, std::uint32_t first, std::uint32_t end) {
+        std::vector<unsigned char> strip(static_cast<std::size_t>(stripSize));
+        for (std::uint32_t s = first; s < end; ++s) {
+            const std::uint32_t y0 = s * rowsPerStrip, rows = std::min(rowsPerStrip, l.height - y0);
+            const tmsize_t want = tmsize_t(rows * rowBytes);
+            if (want > stripSize || TIFFReadEncodedStrip(handle, s, strip.data(), want) < 0) return false;
+            for (std::uint32_t r = 0; r < rows; ++r) {
+                const std::uint32_t stored = y0 + r;  // from the top of the file
+                const std::uint32_t fromTop = flipped ? l.height - 1 - stored : stored;
+                unsigned char* row = out.pixels.data() + std::size_t(l.height - 1 - fromTop) * outRowBytes;
+                const unsigned char* in = strip.data() + std::size_t(r) * rowBytes;
+                convertRow(l, palette, &in, out.channels, row);
+                if (mirrored) mirrorRows(row, int(l.width), 1, out.channels);
+            }
+        }
+        return true;
+    };
+
+    unsigned threads = 1;
+    if (std::uint64_t(l.width) * l.height >= pixelsWorthAThread)
+        threads = std::min<unsigned>({std::max(1u, std::thread::hardware_concurrency()), strips, 8u});
+    // Each helper opens its own handle; one that cannot leaves its share to
+    // fewer threads.
+    std::vector<std::unique_ptr<Handle>> helpers;
+    for (unsigned t = 1; t < threads; ++t) {
+        std::unique_ptr<Handle> helper(new Handle);
+        if (!helper->open(data, size, maxPixels)) break;
+        helpers.push_back(std::move(helper));
+    }
+    threads = unsigned(helpers.size()) + 1;
+    const auto runStart = [&](unsigned t) { return std::uint32_t(std::uint64_t(strips) * t / threads); };
+    std::vector<char> done(threads, 0);
+    std::vector<std::thread> running;
+    for (unsigned t = 1; t < threads; ++t) {
+        TIFF* const handle = helpers[t - 1]->tif.get();
+        const auto job = [&, handle, t] { done[t] = readRun(handle, runStart(t), runStart(t + 1)); };
+        try {
+            running.emplace_back(job);
+        } catch (const std::system_error&) {
+            job();  // no thread to be had: read that run here
+        }
+    }
+    done[0] = readRun(tif, runStart(0), runStart(1));
+    for (std::thread& t : running) t.join();
+    for (unsigned t = 1; t < threads; ++t)
+        if (!done[t] && first.error.empty()) first.error = helpers[t - 1]->error;
+    return std::all_of(done.begin(), done.end(), [](char ok) { return ok != 0; });
+}
+
 }  // namespace
 
 bool importHasLibtiff() { return true; }
 
 ImportedImage readTiff(const unsigned char* data, std::size_t size, std::uint64_t maxPixels, const std::string&) {
-    std::string error;
-    std::unique_ptr<TIFFOpenOptions, OptionsFree> options(TIFFOpenOptionsAlloc());
-    if (!options) return importRefusal(via, "no memory");
-    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), keepError, &error);
-    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), ignoreWarning, nullptr);
-    // One allocation inside libtiff may hold at most a decoded image at the
-    // pixel limit (8 bytes a pixel), so a lying header cannot ask for more.
-    const std::uint64_t maxAlloc = maxPixels > (std::uint64_t(1) << 60) ? 0 : maxPixels * 8;
-    if (maxAlloc && maxAlloc <= std::uint64_t(PTRDIFF_MAX))
-        TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), tmsize_t(maxAlloc));
-    MemoryFile file{data, toff_t(size), 0};
-    std::unique_ptr<TIFF, TiffCloser> tif(TIFFClientOpenExt("TIFF", "rm", &file, memRead, memWrite, memSeek, memClose,
-                                                            memSize, memMap, memUnmap, options.get()));
-    if (!tif) return importRefusal(via, error.empty() ? "cannot open the TIFF" : error);
-
+    Handle first;
+    if (!first.open(data, size, maxPixels)) return importRefusal(via, first.error);
+    TIFF* const tif = first.tif.get();
     Layout l;
-    if (!TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &l.width) || !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &l.height))
+    if (!TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &l.width) || !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &l.height))
         return importRefusal(via, "TIFF without ImageWidth or ImageLength");
     const std::string limit = pixelLimitProblem(l.width, l.height, maxPixels);
     if (!limit.empty()) return importRefusal(via, limit);
-    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_BITSPERSAMPLE, &l.bits);
-    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_SAMPLESPERPIXEL, &l.samples);
-    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_PLANARCONFIG, &l.planar);
-    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_SAMPLEFORMAT, &l.format);
-    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_ORIENTATION, &l.orientation);
-    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_COMPRESSION, &l.compression);
-    if (!TIFFGetField(tif.get(), TIFFTAG_PHOTOMETRIC, &l.photometric))
+    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &l.bits);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &l.samples);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &l.planar);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &l.format);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &l.orientation);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &l.compression);
+    if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &l.photometric))
         l.photometric = l.samples >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
-    if (l.compression == COMPRESSION_JPEG && l.photometric == PHOTOMETRIC_YCBCR) {
-        // The JPEG codec turns YCbCr into RGB itself.
-        TIFFSetField(tif.get(), TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
-        l.photometric = PHOTOMETRIC_RGB;
-    }
+    // The JPEG codec turns YCbCr into RGB itself (Handle::open asks it to).
+    if (l.compression == COMPRESSION_JPEG && l.photometric == PHOTOMETRIC_YCBCR) l.photometric = PHOTOMETRIC_RGB;
     l.colours = l.photometric == PHOTOMETRIC_RGB ? 3 : 1;
     std::uint16_t extraCount = 0;
     std::uint16_t* extraKinds = nullptr;
-    if (TIFFGetField(tif.get(), TIFFTAG_EXTRASAMPLES, &extraCount, &extraKinds) && extraCount > 0 &&
+    if (TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &extraCount, &extraKinds) && extraCount > 0 &&
         l.samples > l.colours && (extraKinds[0] == EXTRASAMPLE_ASSOCALPHA || extraKinds[0] == EXTRASAMPLE_UNASSALPHA))
         l.alphaKind = extraKinds[0];
 
+    std::string& error = first.error;
+    ImportedImage result;
+    result.via = via;
     Stored stored;
     bool read = false;
     try {
-        read = plainLayout(l) ? readPlain(tif.get(), l, stored, error) : readThroughRgba(tif.get(), l, stored, error);
+        if (plainLayout(l) && rowsStayRows(tif, l)) {
+            read = readStripsInPlace(first, l, data, size, maxPixels, result);
+        } else {
+            read = plainLayout(l) ? readPlain(tif, l, stored, error) : readThroughRgba(tif, l, stored, error);
+            if (read) orientBottomUp(stored, l.orientation, result);
+        }
     } catch (const std::bad_alloc&) {
         return importRefusal(via, "no memory for the decoded image");
     }
     if (!read) return importRefusal(via, error.empty() ? "cannot read the image data" : error);
-    ImportedImage result;
-    result.via = via;
-    orientBottomUp(stored, l.orientation, result);
     return result;
 }
 

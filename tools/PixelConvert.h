@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "PixelBytes.h"
+
 namespace tool {
 
 // A 16-bit sample to 8 bits, rounded to nearest: (v * 255 + 32767) / 65535.
@@ -23,10 +25,12 @@ inline unsigned char sampleBitsTo8(unsigned v, unsigned bits) {
 }
 
 // Interleaved 8-bit pixels of 1 (grey), 2 (grey, alpha), 3 (RGB) or 4
-// (RGBA) samples to RGB (channels 1 and 3) or RGBA (channels 2 and 4):
-// grey is copied into red, green and blue; alpha is kept. Returns the
-// output's channel count (3 or 4); `out` holds pixelCount pixels of it.
-int expandToRgb(const unsigned char* in, std::size_t pixelCount, int channels, std::vector<unsigned char>& out);
+// (RGBA) samples, `height` rows of `width`, to RGB (channels 1 and 3) or
+// RGBA (channels 2 and 4): grey is copied into red, green and blue; alpha
+// is kept. With `upsideDown` the rows are put in reverse order (top row
+// first <-> bottom row first) in the same pass. Returns the output's
+// channel count (3 or 4); `out` holds width x height pixels of it.
+int expandToRgb(const unsigned char* in, int width, int height, int channels, bool upsideDown, PixelBytes& out);
 
 // Undoes premultiplied (associated) alpha in RGBA pixels: each colour
 // sample c of a pixel whose alpha a is neither 0 nor 255 becomes
@@ -34,8 +38,6 @@ int expandToRgb(const unsigned char* in, std::size_t pixelCount, int channels, s
 // "RGBA"). Pixels of alpha 0 keep their colour (0 in a well-formed file).
 void unpremultiplyAlpha(unsigned char* rgba, std::size_t pixelCount);
 
-// Reverses the row order in place (top row first <-> bottom row first).
-void flipRows(unsigned char* pixels, int width, int height, int channels);
 // Mirrors every row in place (right to left <-> left to right).
 void mirrorRows(unsigned char* pixels, int width, int height, int channels);
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <ornatex/imageloaders/internal/TgaSwizzle.h>
+
 namespace tool {
 
 namespace {
@@ -15,15 +17,13 @@ void putShort(unsigned char* at, int value) {
     at[1] = static_cast<unsigned char>((value >> 8) & 0xff);
 }
 
-// Red-green-blue(-alpha) to blue-green-red(-alpha), `count` pixels.
-void swapRedBlue(const unsigned char* in, int inBytes, unsigned char* out, int outBytes, std::size_t count) {
-    if (outBytes == 4) {
-        for (std::size_t k = 0; k < count; ++k, in += 4, out += 4) {
-            out[0] = in[2];
-            out[1] = in[1];
-            out[2] = in[0];
-            out[3] = in[3];
-        }
+// Red-green-blue(-alpha) to blue-green-red(-alpha), `count` pixels. Pixels
+// of the same size go through the library's exchange (`path`, its fastest);
+// RGBA written as 24-bit drops its alpha here.
+void swapRedBlue(ornatex::detail::SwizzlePath path, const unsigned char* in, int inBytes, unsigned char* out,
+                 int outBytes, std::size_t count) {
+    if (inBytes == outBytes) {
+        ornatex::detail::swizzleRow(path, in, out, count, unsigned(outBytes), false);
     } else {
         for (std::size_t k = 0; k < count; ++k, in += inBytes, out += 3) {
             out[0] = in[2];
@@ -54,9 +54,10 @@ std::string encodeTga(const PixelView& image, ByteSink& out) {
     const std::size_t pixels = static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height);
     const std::size_t slicePixels = sliceBytes / 4;
     std::vector<unsigned char> slice(std::min(pixels, slicePixels) * static_cast<std::size_t>(outBytes));
+    const ornatex::detail::SwizzlePath path = ornatex::detail::fastestSwizzlePath();
     for (std::size_t done = 0; done < pixels;) {
         const std::size_t count = std::min(slicePixels, pixels - done);
-        swapRedBlue(image.pixels + done * static_cast<std::size_t>(image.channels), image.channels, slice.data(),
+        swapRedBlue(path, image.pixels + done * static_cast<std::size_t>(image.channels), image.channels, slice.data(),
                     outBytes, count);
         if (!out.put(slice.data(), count * static_cast<std::size_t>(outBytes))) return "write failed";
         done += count;

@@ -169,6 +169,9 @@ def generate(folder):
     trans = palette.copy()
     trans.info["transparency"] = 3
     save("palette-transparent.png", trans, transparency=3)
+    save("grey-key.png", grey, transparency=grey.getpixel((3, 4)))
+    save("rgb-key.png", rgb, transparency=rgb.getpixel((5, 6)))
+    save("palette-4bit.png", rgb.quantize(16), bits=4)
     wide = Image.new("I;16", (w, h))
     wide.putdata([(x * 1791 + y * 257 + 3) % 65536 for y in range(h) for x in range(w)])
     save("grey16.png", wide)

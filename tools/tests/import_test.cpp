@@ -3,8 +3,10 @@
 // the pixel limit, and one-line refusals. Files are built here byte by byte.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ImageImport.h"
@@ -70,6 +72,59 @@ Bytes tiff(bool bigEndian, const Bytes& pixels, std::vector<Entry> entries) {
     return cat(out, extra);
 }
 
+// A PNG built here: its IHDR, the given chunks before the image data, and
+// the rows (each with its filter byte) in one zlib stream of stored blocks.
+std::uint32_t crc32Of(const Bytes& b, std::size_t from) {
+    std::uint32_t c = 0xffffffffu;
+    for (std::size_t i = from; i < b.size(); ++i) {
+        c ^= b[i];
+        for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xedb88320u & (0u - (c & 1u)));
+    }
+    return ~c;
+}
+
+void putBig32(Bytes& to, std::uint32_t v) {
+    for (int i = 3; i >= 0; --i) to.push_back(static_cast<unsigned char>(v >> (8 * i)));
+}
+
+void pngChunk(Bytes& png, const char* type, const Bytes& data) {
+    putBig32(png, std::uint32_t(data.size()));
+    Bytes body(type, type + 4);
+    body.insert(body.end(), data.begin(), data.end());
+    png.insert(png.end(), body.begin(), body.end());
+    putBig32(png, crc32Of(body, 0));
+}
+
+Bytes png(unsigned width, unsigned height, unsigned depth, unsigned colourType, const Bytes& rows,
+          const std::vector<std::pair<const char*, Bytes>>& chunks = {}) {
+    Bytes out = {0x89, 'P', 'N', 'G', 13, 10, 26, 10};
+    Bytes ihdr;
+    putBig32(ihdr, width);
+    putBig32(ihdr, height);
+    ihdr.insert(ihdr.end(), {static_cast<unsigned char>(depth), static_cast<unsigned char>(colourType), 0, 0, 0});
+    pngChunk(out, "IHDR", ihdr);
+    for (const auto& chunk : chunks) pngChunk(out, chunk.first, chunk.second);
+    Bytes z = {0x78, 0x01};
+    std::uint32_t a = 1, b = 0;
+    for (unsigned char v : rows) {
+        a = (a + v) % 65521;
+        b = (b + a) % 65521;
+    }
+    for (std::size_t at = 0; at < rows.size() || at == 0;) {
+        const std::size_t n = std::min<std::size_t>(65535, rows.size() - at);
+        z.push_back(at + n == rows.size() ? 1 : 0);
+        z.insert(z.end(), {static_cast<unsigned char>(n), static_cast<unsigned char>(n >> 8),
+                           static_cast<unsigned char>(~n), static_cast<unsigned char>(~n >> 8)});
+        z.insert(z.end(), rows.begin() + long(at), rows.begin() + long(at + n));
+        at += n;
+        if (n == 0) break;
+    }
+    putBig32(z, (b << 16) | a);
+    pngChunk(out, "IDAT", z);
+    pngChunk(out, "IEND", {});
+    return out;
+}
+
 // The entries of an uncompressed single-strip image.
 std::vector<Entry> stripEntries(unsigned width, unsigned height, std::vector<std::uint32_t> bits, unsigned photometric,
                                 std::uint32_t byteCount) {
@@ -99,13 +154,24 @@ TEST(PixelConvert, SixteenBitSamplesRoundToNearest) {
 }
 
 TEST(PixelConvert, GreyAndAlphaExpandAndPremultipliedAlphaIsUndone) {
-    std::vector<unsigned char> out;
+    tool::PixelBytes out;
     const unsigned char grey[] = {7, 200};
-    EXPECT_EQ(tool::expandToRgb(grey, 2, 1, out), 3);
+    EXPECT_EQ(tool::expandToRgb(grey, 2, 1, 1, false, out), 3);
     EXPECT_EQ(out, (Bytes{7, 7, 7, 200, 200, 200}));
     const unsigned char greyAlpha[] = {9, 100};
-    EXPECT_EQ(tool::expandToRgb(greyAlpha, 1, 2, out), 4);
+    EXPECT_EQ(tool::expandToRgb(greyAlpha, 1, 1, 2, false, out), 4);
     EXPECT_EQ(out, (Bytes{9, 9, 9, 100}));
+    // Upside down: three rows of one grey, grey-alpha or RGB pixel come out
+    // last row first.
+    const unsigned char greyRows[] = {1, 2, 3};
+    EXPECT_EQ(tool::expandToRgb(greyRows, 1, 3, 1, true, out), 3);
+    EXPECT_EQ(out, (Bytes{3, 3, 3, 2, 2, 2, 1, 1, 1}));
+    const unsigned char greyAlphaRows[] = {1, 10, 2, 20};
+    EXPECT_EQ(tool::expandToRgb(greyAlphaRows, 1, 2, 2, true, out), 4);
+    EXPECT_EQ(out, (Bytes{2, 2, 2, 20, 1, 1, 1, 10}));
+    const unsigned char rgbRows[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    EXPECT_EQ(tool::expandToRgb(rgbRows, 2, 2, 3, true, out), 3);
+    EXPECT_EQ(out, (Bytes{7, 8, 9, 10, 11, 12, 1, 2, 3, 4, 5, 6}));
     Bytes rgba = {64, 32, 0, 128, 10, 20, 30, 0, 200, 100, 50, 255, 90, 90, 90, 60};
     tool::unpremultiplyAlpha(rgba.data(), 4);
     // 64 * 255 / 128 = 127.5 and 32 * 255 / 128 = 63.75, rounded down;
@@ -268,6 +334,115 @@ TEST(ImportTiff, OrientationIsApplied) {
     }
 }
 
+// A picture large enough to be read on several threads: 1024 x 1024 RGB
+// in 16 strips of 64 rows, sample values that name their place.
+TEST(ImportTiff, LargeStripImagesLandRowsInPlace) {
+    if (!tool::importHasLibtiff()) GTEST_SKIP() << "built without libtiff";
+    const unsigned side = 1024, rowsPerStrip = 64, strips = side / rowsPerStrip;
+    const std::uint32_t stripBytes = side * rowsPerStrip * 3;
+    Bytes stored(std::size_t(side) * side * 3);
+    for (unsigned y = 0; y < side; ++y)  // from the top of the file
+        for (unsigned x = 0; x < side; ++x) {
+            unsigned char* p = &stored[(std::size_t(y) * side + x) * 3];
+            p[0] = static_cast<unsigned char>(x);
+            p[1] = static_cast<unsigned char>(y);
+            p[2] = static_cast<unsigned char>((x >> 8) | (y >> 8) << 4);
+        }
+    auto entriesFor = [&](unsigned orientation, std::uint32_t lastStripBytes) {
+        std::vector<std::uint32_t> offsets, counts;
+        for (unsigned s = 0; s < strips; ++s) {
+            offsets.push_back(8 + s * stripBytes);
+            counts.push_back(s + 1 == strips ? lastStripBytes : stripBytes);
+        }
+        return std::vector<Entry>{{256, 3, {side}},     {257, 3, {side}}, {258, 3, {8, 8, 8}},
+                                  {259, 3, {1}},        {262, 3, {2}},    {273, 4, offsets},
+                                  {274, 3, {orientation}}, {277, 3, {3}}, {278, 3, {rowsPerStrip}},
+                                  {279, 4, counts}};
+    };
+    // The stored sample at (x, y from the top) as the seen picture's corner
+    // ends up: bottom-left of the output is the first pixel.
+    struct Case {
+        unsigned orientation;
+        unsigned storedX, storedY;  // the stored pixel seen at the bottom-left
+    } cases[] = {{1, 0, side - 1}, {2, side - 1, side - 1}, {3, side - 1, 0}, {4, 0, 0}};
+    for (const Case& c : cases) {
+        const tool::ImportedImage image = import(tiff(false, stored, entriesFor(c.orientation, stripBytes)));
+        ASSERT_TRUE(image.ok()) << image.error;
+        ASSERT_EQ(image.width, int(side));
+        ASSERT_EQ(image.height, int(side));
+        ASSERT_EQ(image.channels, 3);
+        const unsigned char* want = &stored[(std::size_t(c.storedY) * side + c.storedX) * 3];
+        EXPECT_EQ(Bytes(image.pixels.begin(), image.pixels.begin() + 3), Bytes(want, want + 3))
+            << "orientation " << c.orientation;
+    }
+    // Orientation 1, every row: the output's row k from the bottom is the
+    // stored row side-1-k, whichever thread decoded its strip.
+    const tool::ImportedImage upright = import(tiff(false, stored, entriesFor(1, stripBytes)));
+    ASSERT_TRUE(upright.ok()) << upright.error;
+    std::size_t wrongRows = 0;
+    for (unsigned k = 0; k < side; ++k)
+        wrongRows += !std::equal(upright.pixels.begin() + std::size_t(k) * side * 3,
+                                 upright.pixels.begin() + std::size_t(k + 1) * side * 3,
+                                 stored.begin() + std::size_t(side - 1 - k) * side * 3);
+    EXPECT_EQ(wrongRows, 0u);
+    // Half of the last strip (a helper thread's) lies past the end of the
+    // file (the directory follows the shortened pixels): refused in one line.
+    const Bytes pixelsCut(stored.begin(), stored.end() - stripBytes / 2);
+    const tool::ImportedImage refused = import(tiff(false, pixelsCut, entriesFor(1, stripBytes)));
+    EXPECT_FALSE(refused.ok());
+    EXPECT_FALSE(refused.error.empty());
+    EXPECT_EQ(refused.error.find('\n'), std::string::npos) << refused.error;
+}
+
+TEST(ImportPng, SixteenBitSamplesRoundToNearestForEveryValue) {
+    // 256 x 256 grey of 16 bits holding every value 0..65535 once.
+    Bytes rows;
+    for (unsigned y = 0; y < 256; ++y) {
+        rows.push_back(0);  // no filter
+        for (unsigned x = 0; x < 256; ++x) rows.insert(rows.end(), {static_cast<unsigned char>(y), static_cast<unsigned char>(x)});
+    }
+    const tool::ImportedImage image = import(png(256, 256, 16, 0, rows));
+    ASSERT_TRUE(image.ok()) << image.error;
+    ASSERT_EQ(image.channels, 3);
+    std::size_t wrong = 0;
+    for (unsigned v = 0; v < 65536; ++v) {
+        const unsigned y = 255 - v / 256, x = v % 256;  // the output is bottom row first
+        const unsigned char got = image.pixels[(std::size_t(y) * 256 + x) * 3];
+        wrong += got != (v * 255 + 32767) / 65535;
+    }
+    EXPECT_EQ(wrong, 0u);
+}
+
+TEST(ImportPng, ColourKeysPalettesAndShortFiles) {
+    // Grey 3 x 1 with tRNS key 20: alpha 0 exactly where the key is.
+    tool::ImportedImage image = import(png(3, 1, 8, 0, {0, 10, 20, 30}, {{"tRNS", {0, 20}}}));
+    ASSERT_TRUE(image.ok()) << image.error;
+    EXPECT_EQ(image.pixels, (Bytes{10, 10, 10, 255, 20, 20, 20, 0, 30, 30, 30, 255}));
+    // A 2-bit palette of two entries with one tRNS entry, indices 0 to 3:
+    // past the palette reads black, past tRNS opaque.
+    image = import(png(4, 1, 2, 3, {0, 0x1B}, {{"PLTE", {255, 0, 0, 0, 255, 0}}, {"tRNS", {7}}}));
+    ASSERT_TRUE(image.ok()) << image.error;
+    EXPECT_EQ(image.pixels, (Bytes{255, 0, 0, 7, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255}));
+    // Two rows, bottom row first in the output.
+    image = import(png(1, 2, 8, 2, {0, 1, 2, 3, 0, 4, 5, 6}));
+    ASSERT_TRUE(image.ok()) << image.error;
+    EXPECT_EQ(image.pixels, (Bytes{4, 5, 6, 1, 2, 3}));
+    // A wrong image-data checksum (and so a wrong chunk CRC) is read past,
+    // as stb_image did: the data themselves are whole.
+    Bytes badSums = png(1, 2, 8, 2, {0, 1, 2, 3, 0, 4, 5, 6});
+    badSums[badSums.size() - 12 - 4 - 2] ^= 0x5a;  // inside the Adler-32, before IDAT's CRC and IEND
+    image = import(badSums);
+    ASSERT_TRUE(image.ok()) << image.error;
+    EXPECT_EQ(image.pixels, (Bytes{4, 5, 6, 1, 2, 3}));
+    // Cut short anywhere after the header: refused in one line.
+    const Bytes whole = png(8, 8, 8, 2, Bytes(8 * 25, 0));
+    for (std::size_t keep : {std::size_t(40), whole.size() / 2, whole.size() - 13}) {
+        const tool::ImportedImage cut = import(Bytes(whole.begin(), whole.begin() + long(keep)));
+        EXPECT_FALSE(cut.ok()) << keep;
+        EXPECT_EQ(cut.error.find('\n'), std::string::npos) << cut.error;
+    }
+}
+
 TEST(ImportLimits, PixelLimitAppliesToEveryReader) {
     // 3 x 2 = 6 pixels against a limit of 5: refused before allocation,
     // whichever reader the file goes to.
@@ -275,6 +450,7 @@ TEST(ImportLimits, PixelLimitAppliesToEveryReader) {
         cat(tgaHeader(2, 3, 2, 24, 0), Bytes(18, 0)),  // our decoder
         cat(tgaHeader(11, 3, 2, 8, 0), {0x85, 9}),     // stb_image
         cat(sgiHeader(0, 3, 2, 1), Bytes(6, 0)),       // the SGI core
+        png(3, 2, 8, 0, Bytes(8, 0)),                  // libpng (or stb_image)
     };
     if (tool::importHasLibtiff()) files.push_back(tiff(false, Bytes(18, 0), stripEntries(3, 2, {8, 8, 8}, 2, 18)));
     for (const Bytes& file : files) {
