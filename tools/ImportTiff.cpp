@@ -194,6 +194,22 @@ bool readPlain(TIFF* tif, const Layout& l, Stored& out, std::string& error) {
     out.height = int(l.height);
     out.channels = l.alphaKind ? 4 : 3;
     out.pixels.resize(std::size_t(l.width) * l.height * out.channels);
+    if (l.photometric == PHOTOMETRIC_PALETTE && l.bits == 8 && l.samples == 1 && !l.alphaKind) {
+        // The common palette image, a byte an index: the map taken to bytes
+        // once, then one look-up a pixel.
+        unsigned char map[256][3];
+        for (std::size_t i = 0; i < 256; ++i) {
+            map[i][0] = static_cast<unsigned char>(red[i] >> shift);
+            map[i][1] = static_cast<unsigned char>(green[i] >> shift);
+            map[i][2] = static_cast<unsigned char>(blue[i] >> shift);
+        }
+        unsigned char* to = out.pixels.data();
+        for (std::uint32_t y = 0; y < l.height; ++y) {
+            const unsigned char* row = planes[0].data() + y * rowBytes;
+            for (std::uint32_t x = 0; x < l.width; ++x, to += 3) std::memcpy(to, map[row[x]], 3);
+        }
+        return true;
+    }
     const unsigned maxValue = (1u << l.bits) - 1;
     unsigned char* o = out.pixels.data();
     for (std::uint32_t y = 0; y < l.height; ++y)
