@@ -287,6 +287,17 @@ void orientBottomUp(const Stored& s, unsigned orientation, ImportedImage& out) {
     out.height = h;
     out.channels = ch;
     out.pixels.resize(s.pixels.size());
+    const bool rowsKept = !transposed && orientation != ORIENTATION_TOPRIGHT && orientation != ORIENTATION_BOTRIGHT;
+    if (rowsKept) {
+        // Each row seen left to right as stored: whole rows move.
+        const std::size_t rowBytes = std::size_t(w) * ch;
+        for (int y = 0; y < h; ++y) {
+            const int sy = orientation == ORIENTATION_BOTLEFT ? s.height - 1 - y : y;
+            std::memcpy(out.pixels.data() + std::size_t(h - 1 - y) * rowBytes, s.pixels.data() + std::size_t(sy) * rowBytes,
+                        rowBytes);
+        }
+        return;
+    }
     for (int y = 0; y < h; ++y) {          // seen row from the top
         unsigned char* row = out.pixels.data() + std::size_t(h - 1 - y) * w * ch;
         for (int x = 0; x < w; ++x) {      // seen column from the left
