@@ -147,14 +147,14 @@ TEST(TgaLoader, ColorMapWarnsAndPixelsFollowTheMap) {
     EXPECT_EQ(data[2], 1);
 }
 
-// Images of a few hundred kilobytes, behind an ID and a colour map, with a
+// Images of about a megabyte, behind an ID and a colour map, with a
 // trailing byte after the pixels: every pixel arrives exchanged, wherever the
 // file's reads begin and end.
 TEST(TgaLoader, LargeImagesArriveWholeAndExchanged) {
     TempDir dir;
     for (unsigned depth : {24u, 32u}) {
         SCOPED_TRACE(depth);
-        const unsigned width = 301, height = 257, bpp = depth / 8;
+        const unsigned width = 601, height = 457, bpp = depth / 8;
         Bytes pixels(std::size_t(width) * height * bpp);
         for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<unsigned char>(i * 7 + i / 251);
         Bytes expected = pixels;
