@@ -43,6 +43,10 @@ if [ "$plain_install" = 1 ]; then
     ls "$enginedir/$lib".so.0 >/dev/null 2>&1 || fail "$lib.so.0 is not in $enginedir"
     ! ls "$libdir/$lib".so* >/dev/null 2>&1 || fail "$lib lies in the library folder $libdir"
   done
+  # With SDL2 windows, their module lies beside libcorvane, which loads it from there.
+  if grep -q '^ORNATEX_WINDOW_SYSTEM:STRING=SDL2$' "$build/CMakeCache.txt"; then
+    [ -f "$enginedir/libcorvane-sdl.so" ] || fail "libcorvane-sdl.so is not in $enginedir"
+  fi
   [ "$(runpath "$libdir/libornatex.so.0")" = '$ORIGIN/ornatex' ] ||
     fail "libornatex.so.0 has RUNPATH '$(runpath "$libdir/libornatex.so.0")'"
   [ "$(runpath "$enginedir/libcorvane.so.0")" = '$ORIGIN' ] ||

@@ -73,6 +73,8 @@ for lib in $engine_libs; do
   outside=$(printf '%s\n' "$files" | grep "/$lib\.so" | grep -v "^$libdir/ornatex/" || true)
   [ -z "$outside" ] || fail "$lib outside the private folder: $outside"
 done
+# The window system module, which libcorvane loads from beside itself.
+printf '%s\n' "$files" | grep -qx "$libdir/ornatex/libcorvane-sdl.so" || fail "libcorvane-sdl.so is not in $libdir/ornatex"
 [ ! -e /usr/include/win32/win32.h ] || fail "win32.h was installed"
 
 # Every package carries the machine-readable copyright file.

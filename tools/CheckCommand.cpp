@@ -14,7 +14,6 @@
 #include "ConsoleIo.h"
 #include "FileReport.h"
 #include "FolderIdentity.h"
-#include "ImageImport.h"
 #include "OptionParser.h"
 #include "ProgressBar.h"
 #include "ReportFormat.h"
@@ -255,12 +254,14 @@ FileReport examineWork(const Work& w, std::FILE* trace) {
     }
     if (!w.readError.empty()) return unreadable(w.path, w.readError);
     if (w.candidate || (w.regular && isImageCandidate(w.path))) {
-        FileReport report = examineFile(w.path, trace);
-        if (report.code == ornatex::Refusal::notAnImage && !hasImageExtension(w.path))
+        // Files the loaders do not take also go to the import step, on the
+        // bytes already read: can convert bring them in?
+        FileReport report = examineFile(w.path, trace, nullptr, true);
+        if (report.code == ornatex::Refusal::notAnImage && !hasImageExtension(w.path)) {
+            const bool convertible = report.convertible;
             report = notAnImage(w.path, report.fileSize);
-        // Only files the loaders do not take are read a second time, by the
-        // import step: can convert bring them in?
-        if (!report.ok && !report.unreadable) report.convertible = importFile(w.path).ok();
+            report.convertible = convertible;
+        }
         return report;
     }
     std::error_code ec;

@@ -10,6 +10,8 @@
 
 #include <tovik/kwOpenFile.h>
 
+#include "ImageImport.h"
+
 #if !defined(_WIN32)
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -151,7 +153,7 @@ std::string lowerExtension(const std::string& path) {
 
 }  // namespace
 
-FileReport examineFile(const std::string& path, std::FILE* trace, ornatex::Image* keep) {
+FileReport examineFile(const std::string& path, std::FILE* trace, ornatex::Image* keep, bool askConvert) {
     FileReport report;
     report.path = path;
     thread_local FileBytes bytes;
@@ -178,6 +180,7 @@ FileReport examineFile(const std::string& path, std::FILE* trace, ornatex::Image
     report.code = image.refusal();
     if (report.ok) report.decodedChannels = image.format() == texRGBA ? 4 : 3;
     else report.error = image.error();
+    if (askConvert && !report.ok) report.convertible = importImage(bytes.data(), bytes.size()).ok();
     if (keep) *keep = std::move(image);
     return report;
 }

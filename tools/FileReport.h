@@ -61,8 +61,11 @@ struct FileReport {
 // Reads the file (standard input for "-") and decodes it with the library's
 // quiet API. When `trace` is given, the loaders' own text (trace lines,
 // warnings, the SGI dump) is written to it as the loaders print it. The
-// decoded image is moved into `keep` when that is given.
-FileReport examineFile(const std::string& path, std::FILE* trace, ornatex::Image* keep = nullptr);
+// decoded image is moved into `keep` when that is given. With `askConvert`,
+// a file the library refuses is also given to the import step, from the same
+// bytes, and `convertible` says whether convert could read it.
+FileReport examineFile(const std::string& path, std::FILE* trace, ornatex::Image* keep = nullptr,
+                       bool askConvert = false);
 
 // Reads a whole file (standard input for "-") into `bytes`; returns an
 // empty string, or why it could not ("cannot read: REASON", "is a folder").

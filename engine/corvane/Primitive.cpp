@@ -9,7 +9,7 @@
 #endif
 
 #include <corvane/kwContext.h>
-#include <corvane/kwGLRenderer.h>
+#include <corvane/kwGpuRecord.h>
 
 int kwVertexFloats(kwVertexFormat format) {
     switch (format) {

@@ -29,14 +29,6 @@ bool validDrawMode(int mode) { return mode >= GL_POINTS && mode <= GL_POLYGON; }
 
 }  // namespace
 
-void kwReleaseGpu(kwGpuArrays* arrays) {
-    if (arrays && arrays->owner) arrays->owner->forget(arrays);
-}
-
-void kwReleaseGpu(kwGpuTexture* texture) {
-    if (texture && texture->owner) texture->owner->forget(texture);
-}
-
 void kwGLViewport(int x, int y, int width, int height) { glViewport(x, y, width, height); }
 
 void kwGLClear(const float color[4]) {

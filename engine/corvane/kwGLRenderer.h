@@ -10,35 +10,12 @@
 #include <vector>
 
 #include <corvane/kwContext.h>
+#include <corvane/kwGpuRecord.h>
 
 class kwCamera;
 class kwLight;
 class kwMaterial;
 class kwTexture;
-class kwGLRenderer;
-
-// A primitive's buffer objects and the array version they hold.
-struct kwGpuArrays {
-    kwGLRenderer* owner;
-    const Primitive* primitive;
-    unsigned vertexBuffer;
-    unsigned indexBuffer;
-    unsigned version;
-    bool drawable;  // false when an index names a missing vertex
-};
-
-// A texture's GL texture object and the image version it holds.
-struct kwGpuTexture {
-    kwGLRenderer* owner;
-    const kwTexture* texture;
-    unsigned name;
-    unsigned version;
-};
-
-// Called by a destroyed primitive or texture: its record's GL objects are
-// deleted by their renderer at its next frame (or when it is destroyed).
-void kwReleaseGpu(kwGpuArrays* arrays);
-void kwReleaseGpu(kwGpuTexture* texture);
 
 // Small GL calls for the window, kept here with the other GL code.
 void kwGLViewport(int x, int y, int width, int height);
@@ -46,7 +23,7 @@ void kwGLClear(const float color[4]);
 // Reads the back buffer as RGB, top row first.
 void kwGLReadPixels(int width, int height, unsigned char* rgb);
 
-class kwGLRenderer : public kwContext {
+class kwGLRenderer : public kwContext, public kwGpuOwner {
 public:
     kwGLRenderer();
     ~kwGLRenderer() override;
@@ -65,8 +42,8 @@ public:
 
     // Called by a primitive or texture that is destroyed while it still has
     // GL objects: they are deleted at the next frame.
-    void forget(kwGpuArrays* arrays);
-    void forget(kwGpuTexture* texture);
+    void forget(kwGpuArrays* arrays) override;
+    void forget(kwGpuTexture* texture) override;
 
 private:
     struct StateEntry {

@@ -1,5 +1,5 @@
 #include <corvane/kwTexture.h>
-#include <corvane/kwGLRenderer.h>
+#include <corvane/kwGpuRecord.h>
 
 #include <cstdint>
 #include <cstdio>

@@ -1,7 +1,6 @@
 #include <corvane/kwWindow.h>
 
 #include <corvane/kwEventWindow.h>
-#include <corvane/kwGLRenderer.h>
 #include <corvane/kwWindowBackend.h>
 
 kwWindow::kwWindow(int w, int h, const char* title)
@@ -18,11 +17,11 @@ kwWindow::~kwWindow() {
 bool kwWindow::current() { return backend->makeCurrent(); }
 
 void kwWindow::bind() {
-    if (backend->makeCurrent()) kwGLViewport(0, 0, width, height);
+    if (backend->makeCurrent()) backend->viewport(0, 0, width, height);
 }
 
 void kwWindow::clear() {
-    if (backend->makeCurrent()) kwGLClear(clearColor);
+    if (backend->makeCurrent()) backend->clear(clearColor);
 }
 
 void kwWindow::setSize(int w, int h) {
@@ -42,6 +41,6 @@ bool kwWindow::readPixels(std::vector<unsigned char>& rgb) {
     rgb.clear();
     if (width <= 0 || height <= 0 || !backend->makeCurrent()) return false;
     rgb.resize(std::size_t(width) * std::size_t(height) * 3);
-    kwGLReadPixels(width, height, rgb.data());
+    backend->readPixels(width, height, rgb.data());
     return true;
 }

@@ -4,6 +4,12 @@
 // input as kwWindowEvent records, which kwEventWindow turns into window
 // messages; the Win32 backend hands over the window's own messages as they
 // came (kwWindowEvent::Message).
+//
+// On Linux the SDL backend and the OpenGL renderer live in a module of their
+// own, loaded at the first real window (kwWindowSystemModule.cpp): a program
+// that only loads textures or builds primitives never loads SDL or GL. The
+// interface is therefore all virtual or inline: the module needs nothing of
+// corvane's internals to implement it.
 #pragma once
 
 #include <win32/win32.h>
@@ -26,7 +32,7 @@ struct kwWindowEvent {
 
 class kwWindowBackend {
 public:
-    virtual ~kwWindowBackend();
+    virtual ~kwWindowBackend() = default;
 
     // The rendering context of this backend (never null).
     virtual kwContext* context() = 0;
@@ -41,6 +47,12 @@ public:
     virtual void* handle() = 0;
     // True when the window should start closed.
     virtual bool closedAtStart() const { return false; }
+    // The window's drawing calls, made only while makeCurrent() answers
+    // true, so a backend that never draws keeps these defaults.
+    virtual void viewport(int /*x*/, int /*y*/, int /*width*/, int /*height*/) {}
+    virtual void clear(const float /*color*/[4]) {}
+    // Reads the back buffer as RGB, top row first.
+    virtual void readPixels(int /*width*/, int /*height*/, unsigned char* /*rgb*/) {}
 
     // Creates the backend for a new window: scripted when a script is given.
     static kwWindowBackend* create(int width, int height, const char* title, const kwWindowScript* script);

@@ -1,10 +1,7 @@
 // corvane without a window system (ORNATEX_WINDOW_SYSTEM=none): scripted
-// windows only, and no OpenGL. A scripted window never draws, so the GL calls
-// below are never reached, and no GPU record is ever made without a renderer;
-// they exist so the rest of corvane links unchanged.
+// windows only, and no OpenGL.
 #include <corvane/kwWindowBackend.h>
 
-#include <corvane/kwGLRenderer.h>
 #include <corvane/kwWindowScript.h>
 
 kwWindowBackend* kwMakeScriptBackend(const kwWindowScript& script);
@@ -14,9 +11,3 @@ kwWindowBackend* kwWindowBackend::create(int, int, const char*, const kwWindowSc
     static char message[] = "cannot create window: this build of corvane has no window system";
     throw static_cast<char*>(message);
 }
-
-void kwReleaseGpu(kwGpuArrays*) {}
-void kwReleaseGpu(kwGpuTexture*) {}
-void kwGLViewport(int, int, int, int) {}
-void kwGLClear(const float[4]) {}
-void kwGLReadPixels(int, int, unsigned char*) {}

@@ -4,6 +4,10 @@
 // With a display named, only the windowing drivers are tried: a display that
 // cannot be opened is an error, not an invisible offscreen run.
 // SDL turns SIGINT and SIGTERM into a quit event, which closes the window.
+//
+// Built, with the OpenGL renderer, into a module of its own that corvane
+// loads at the first real window (kwWindowSystemModule.cpp); its one entry
+// point is kwCreateSDLWindowBackend.
 #include <corvane/kwWindowBackend.h>
 
 #include <SDL.h>
@@ -17,9 +21,7 @@
 #include <win32/win32.h>
 
 #include <corvane/kwGLRenderer.h>
-#include <corvane/kwWindowScript.h>
-
-kwWindowBackend* kwMakeScriptBackend(const kwWindowScript& script);
+#include <corvane/kwWindowSystemModule.h>
 
 namespace {
 
@@ -196,6 +198,10 @@ public:
         return false;
     }
 
+    void viewport(int x, int y, int width, int height) override { kwGLViewport(x, y, width, height); }
+    void clear(const float color[4]) override { kwGLClear(color); }
+    void readPixels(int width, int height, unsigned char* rgb) override { kwGLReadPixels(width, height, rgb); }
+
     void resize(int width, int height) override { SDL_SetWindowSize(window, width, height); }
     void move(int x, int y) override { SDL_SetWindowPosition(window, x, y); }
     void* handle() override { return window; }
@@ -209,7 +215,6 @@ private:
 
 }  // namespace
 
-kwWindowBackend* kwWindowBackend::create(int width, int height, const char* title, const kwWindowScript* script) {
-    if (script) return kwMakeScriptBackend(*script);
+extern "C" KW_WINDOW_MODULE_API kwWindowBackend* kwCreateSDLWindowBackend(int width, int height, const char* title) {
     return new SDLBackend(width, height, title);
 }

@@ -101,6 +101,4 @@ private:
 
 }  // namespace
 
-kwWindowBackend::~kwWindowBackend() = default;
-
 kwWindowBackend* kwMakeScriptBackend(const kwWindowScript& script) { return new ScriptBackend(script); }

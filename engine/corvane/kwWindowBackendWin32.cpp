@@ -188,6 +188,9 @@ public:
     }
 
     void present() override { SwapBuffers(dc); }
+    void viewport(int x, int y, int width, int height) override { kwGLViewport(x, y, width, height); }
+    void clear(const float color[4]) override { kwGLClear(color); }
+    void readPixels(int width, int height, unsigned char* rgb) override { kwGLReadPixels(width, height, rgb); }
 
     bool poll(kwWindowEvent& out) override {
         MSG msg;

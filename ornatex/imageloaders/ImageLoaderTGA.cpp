@@ -46,29 +46,46 @@ private:
     Operation op_;
 };
 
-// Reads the file and runs the decoding steps, leaving the reordered pixels
-// inside the block (stored row order, as the texture gets them). False after
-// the refusal was printed, the one place that prints it.
-bool load(Operation op, const char* path, ornatex::ByteBlock& block, TgaLayout& layout) {
-    const ornatex::detail::WholeFileStatus status = ornatex::detail::readWholeFile(path, block);
-    ornatex::detail::StdoutSink out;
-    if (status.result != ornatex::detail::WholeFileResult::ok) {
-        out.put(ornatex::detail::wholeFileLoaderLine(status.result, "TGA"));
-        return false;
-    }
+// Reads the file and runs the decoding steps: for getColorData the whole
+// file, exchanged in place (its caller keeps the block); for a texture only
+// the pixels, read piece by piece into a block of their own. Returns the
+// pixels (stored row order, as the texture gets them), or null after the
+// refusal was printed, the one place that prints it.
+unsigned char* load(Operation op, const char* path, ornatex::ByteBlock& block, TgaLayout& layout) {
+    using namespace ornatex::detail;
     LoaderSteps steps(op);
-    const ornatex::detail::Outcome outcome =
-        ornatex::detail::decodeTgaInPlace(block.data(), block.size(), steps, layout);
-    if (outcome.ok()) return true;
-    out.put(ornatex::detail::tgaRefusalLine(outcome, op == Operation::sub));
-    return false;
+    WholeFileStatus status;
+    Outcome outcome;
+    unsigned char* pixels = nullptr;
+    if (op == Operation::colorData) {
+        status = readWholeFile(path, block);
+        if (status.result == WholeFileResult::ok) {
+            outcome = decodeTgaInPlace(block.data(), block.size(), steps, layout);
+            pixels = block.data() + layout.pixelStart;
+        }
+    } else {
+        FileReader file;
+        status = file.open(path);
+        if (status.result == WholeFileResult::ok) {
+            outcome = decodeTgaFile(file, steps, layout, block, status);
+            pixels = block.data();
+        }
+    }
+    StdoutSink out;
+    if (status.result != WholeFileResult::ok) {
+        out.put(wholeFileLoaderLine(status.result, "TGA"));
+        return nullptr;
+    }
+    if (outcome.ok()) return pixels;
+    out.put(tgaRefusalLine(outcome, op == Operation::sub));
+    return nullptr;
 }
 
 int loadIntoTexture(Operation op, kwTexture* texture, const char* path) {
     ornatex::ByteBlock block;
     TgaLayout layout;
-    if (!load(op, path, block, layout)) return 0;
-    unsigned char* pixels = block.data() + layout.pixelStart;
+    unsigned char* pixels = load(op, path, block, layout);
+    if (!pixels) return 0;
     const int width = static_cast<int>(layout.header.width), height = static_cast<int>(layout.header.height);
     if (op == Operation::sub)
         texture->loadSubImage(0, 0, width, height, layout.format, pixels);
@@ -104,10 +121,10 @@ int ImageLoaderTGA::loadTGAsub(kwTexture* texture, const char* path) {
 void* ImageLoaderTGA::getColorData(const char* path) {
     ornatex::ByteBlock block;
     TgaLayout layout;
-    if (!load(Operation::colorData, path, block, layout)) return nullptr;
+    unsigned char* pixels = load(Operation::colorData, path, block, layout);
+    if (!pixels) return nullptr;
     // On success the block lives on for the rest of the process: the caller
     // holds an address inside it.
-    unsigned char* pixels = block.data() + layout.pixelStart;
     block.release();
     return pixels;
 }

@@ -308,6 +308,30 @@ TEST(ImportTiff, VariantsTheLoadersRefuse) {
     EXPECT_EQ(red, (Bytes{0, 255, 0, 255, 255, 255, 255, 255}));
 }
 
+// Big-endian palette files, which the loaders do not take: each index looks
+// up its colour, whether the map holds 16-bit values (the top byte is kept)
+// or was written with 8-bit ones (taken as they stand).
+TEST(ImportTiff, PaletteIndicesLookUpTheirColours) {
+    if (!tool::importHasLibtiff()) GTEST_SKIP() << "built without libtiff";
+    for (const bool wide : {true, false}) {
+        SCOPED_TRACE(wide);
+        // A wide entry carries its colour in the top byte and 0x33 below it.
+        const auto entry = [wide](unsigned v) { return wide ? v << 8 | 0x33 : v; };
+        std::vector<std::uint32_t> map;
+        for (unsigned i = 0; i < 256; ++i) map.push_back(entry(i));
+        for (unsigned i = 0; i < 256; ++i) map.push_back(entry(255 - i));
+        for (unsigned i = 0; i < 256; ++i) map.push_back(entry(i ^ 0x5Au));
+        std::vector<Entry> entries = stripEntries(3, 2, {8}, 3, 6);
+        entries.push_back({320, 3, map});
+        const tool::ImportedImage image = import(tiff(true, {0, 7, 255, 255, 7, 0}, entries));
+        ASSERT_TRUE(image.ok()) << image.error;
+        EXPECT_EQ(image.via, "libtiff");
+        EXPECT_EQ(image.channels, 3);
+        // Bottom row first.
+        EXPECT_EQ(image.pixels, (Bytes{255, 0, 0xA5, 7, 248, 0x5D, 0, 255, 0x5A, 0, 255, 0x5A, 7, 248, 0x5D, 255, 0, 0xA5}));
+    }
+}
+
 TEST(ImportTiff, OrientationIsApplied) {
     if (!tool::importHasLibtiff()) GTEST_SKIP() << "built without libtiff";
     // Grey 3 x 2 stored as rows 1 2 3 / 4 5 6.

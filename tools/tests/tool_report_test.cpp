@@ -258,6 +258,17 @@ TEST(ToolCheck, MixedTreeIsCountedAndRefusalsFailTheRun) {
     EXPECT_NE(good.out.find("  refused              0\n"), std::string::npos) << good.out;
 }
 
+// Standard input can be read once: the import step works on the bytes the
+// check already read.
+TEST(ToolCheck, ARefusedImageOnStandardInputIsAskedAboutConvertToo) {
+    const Captured r = runCaptured("check --json - < " + dataFile("pillow-200x32_rgb_tl_raw.tga"));
+    EXPECT_EQ(r.status, 1);
+    const nlohmann::json report = nlohmann::json::parse(r.out);
+    ASSERT_EQ(report.size(), 1u);
+    EXPECT_EQ(report[0]["ok"], false);
+    EXPECT_EQ(report[0]["convertible"], true);
+}
+
 TEST(ToolCheck, JsonReportHasTheSameObjectsAsInfoAndAgreesWithTheSummary) {
     const MixedTree tree;
     for (const char* jobs : {"1", "4"}) {

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "LoadedLibraries.h"
+
 #include <csignal>
 #include <cstdlib>
 #include <vector>
@@ -107,6 +109,11 @@ protected:
 };
 
 }  // namespace
+
+TEST_F(Render, ARealWindowLoadsTheWindowSystemModule) {
+    EXPECT_TRUE(libraryLoaded("corvane-sdl"));
+    EXPECT_TRUE(libraryLoaded("libSDL2"));
+}
 
 TEST_F(Render, SpotLightShowsBlueGroundAndRedAircraftWithShading) {
     EXPECT_FALSE(window->isScripted());

@@ -5,6 +5,8 @@
 #include <corvane/corvane.h>
 #include <win32/win32.h>
 
+#include "LoadedLibraries.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -220,3 +222,32 @@ TEST_F(ScriptedWindow, SceneRenderRunsTheUpdateButDrawsNothing) {
     scene->render(nullptr);  // no target: nothing happens
     delete scene;
 }
+
+#if defined(__linux__)
+// Textures, primitives, scenes and scripted windows are all a program gets
+// without the window system: SDL and GL stay unloaded until a real window.
+TEST_F(ScriptedWindow, NothingButARealWindowLoadsTheWindowSystem) {
+    kwTexture texture;
+    unsigned char pixels[12] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    texture.loadImage(2, 2, texRGB, pixels);
+    auto* circle = new PrimitiveInterleaved;
+    circle->addCoordArray(new vertexV2[3]{{0, 0}, {1, 0}, {0, 1}}, 3);
+    script.closeAfter(2);
+    kwEventWindow::useScript(&script);
+    {
+        RecordingWindow window;
+        kwScene scene(false);
+        scene.addChild(circle);
+        while (window.isOpen) {
+            scene.render(&window);
+            window.refresh();
+        }
+    }
+    EXPECT_TRUE(libraryLoaded("libcorvane.so"));  // the search does find what is loaded
+    EXPECT_FALSE(libraryLoaded("corvane-sdl"));
+    EXPECT_FALSE(libraryLoaded("libSDL2"));
+    EXPECT_FALSE(libraryLoaded("libGL"));
+    EXPECT_FALSE(libraryLoaded("libOpenGL"));
+    EXPECT_FALSE(libraryLoaded("libEGL"));
+}
+#endif

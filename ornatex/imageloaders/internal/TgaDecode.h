@@ -12,6 +12,7 @@
 
 #include <ornatex/ByteBlock.h>
 #include "Outcome.h"
+#include "WholeFile.h"
 
 namespace ornatex::detail {
 
@@ -53,7 +54,9 @@ public:
 };
 
 // Reads the header and checks that the pixels it declares lie in the bytes
-// and that width x height is at most maxPixels.
+// and that width x height is at most maxPixels. Only the first 18 bytes are
+// read (none when `size` is smaller); `size` may be a file's whose header
+// alone is at `data`.
 Outcome parseTga(const unsigned char* data, std::size_t size, std::uint64_t maxPixels, TgaSteps& steps,
                  TgaLayout& layout);
 
@@ -66,6 +69,17 @@ Outcome decodeTga(const unsigned char* data, std::size_t size, std::uint64_t max
 // then red and blue exchanged in place, the rows left as the file stores
 // them, which is what the loaders hand the texture.
 Outcome decodeTgaInPlace(unsigned char* data, std::size_t size, TgaSteps& steps, TgaLayout& layout);
+
+// The loaders' run from a file: the header read and checked as
+// decodeTgaInPlace checks it (parseTga on the first 18 bytes against the
+// file's size), then only the pixels read, piece by piece through a small
+// buffer that stays in cache, each piece exchanged into a new block `out`
+// (rows as stored, as the loaders hand them on). Neither the whole file nor a
+// second full pass over the pixels is ever made. When the file cannot be
+// read (or `out` not allocated) the answer is in `read` and `steps` hears
+// nothing, as when the file cannot be read whole before decodeTgaInPlace;
+// otherwise `steps` hears what parseTga reports and the outcome is its.
+Outcome decodeTgaFile(FileReader& file, TgaSteps& steps, TgaLayout& layout, ByteBlock& out, WholeFileStatus& read);
 
 // The row copy: `count` pixels from `from` to `to`, red and blue exchanged;
 // with `mirror` written right to left. Without `mirror` the ranges may be the

@@ -14,48 +14,65 @@
 
 namespace ornatex::detail {
 
-WholeFileStatus readWholeFile(const char* path, ByteBlock& block) {
-    block = ByteBlock();
-    std::FILE* fp = kwOpenFile(path, "rb");
-    if (!fp) return {WholeFileResult::cannotOpen, errno};
+FileReader::~FileReader() {
+    if (fp_) std::fclose(fp_);
+}
+
+WholeFileStatus FileReader::open(const char* path) {
+    if (fp_) std::fclose(fp_);
+    size_ = 0;
+    fp_ = kwOpenFile(path, "rb");
+    if (!fp_) return {WholeFileResult::cannotOpen, errno};
 
     // The size of the file that was opened, not of whatever the name means
     // a moment later (and no second look-up of a name Windows would need
     // converted again).
 #if defined(_WIN32)
     struct _stat64 status;
-    if (_fstat64(_fileno(fp), &status) != 0) {
+    const int statResult = _fstat64(_fileno(fp_), &status);
 #else
     struct stat status;
-    if (fstat(fileno(fp), &status) != 0) {
+    const int statResult = fstat(fileno(fp_), &status);
 #endif
-        const int error = errno;
-        std::fclose(fp);
-        return {WholeFileResult::noStatus, error};
+    WholeFileStatus result;
+    if (statResult != 0)
+        result = {WholeFileResult::noStatus, errno};
+    else if (status.st_size < 0 || status.st_size > INT32_MAX)
+        result = {WholeFileResult::tooLarge, 0};
+    if (result.result != WholeFileResult::ok) {
+        std::fclose(fp_);
+        fp_ = nullptr;
+        return result;
     }
-    if (status.st_size < 0 || status.st_size > INT32_MAX) {
-        std::fclose(fp);
-        return {WholeFileResult::tooLarge, 0};
-    }
-    const std::uint64_t size = static_cast<std::uint64_t>(status.st_size);
-    // Not aligned: getColorData's callers may free the block from its start.
-    if (!block.allocate(size)) {
-        std::fclose(fp);
-        return {WholeFileResult::noMemory, 0};
-    }
-    adviseHugePages(block.data(), block.size());
-    // Unbuffered: the one read goes straight into the block, with no stream
-    // buffer to allocate, size and copy the file's tail through.
-    std::setvbuf(fp, nullptr, _IONBF, 0);
+    size_ = static_cast<std::uint64_t>(status.st_size);
+    // Unbuffered: each read goes straight into the caller's memory, with no
+    // stream buffer to allocate, size and copy through.
+    std::setvbuf(fp_, nullptr, _IONBF, 0);
+    return result;
+}
+
+WholeFileStatus FileReader::read(unsigned char* to, std::size_t bytes, std::int64_t offset) {
+    if (!fp_) return {WholeFileResult::shortRead, 0};
     errno = 0;
-    const std::size_t got = size ? std::fread(block.data(), 1, block.size(), fp) : 0;
-    const int error = errno;
-    std::fclose(fp);
-    if (got != block.size()) {
-        block = ByteBlock();
-        return {WholeFileResult::shortRead, error};
-    }
-    return {WholeFileResult::ok, 0};
+    // Offsets stay below 2^31 (the size limit), so they fit a long everywhere.
+    if (offset >= 0 && std::fseek(fp_, static_cast<long>(offset), SEEK_SET) != 0)
+        return {WholeFileResult::shortRead, errno};
+    const std::size_t got = bytes ? std::fread(to, 1, bytes, fp_) : 0;
+    if (got != bytes) return {WholeFileResult::shortRead, errno};
+    return {};
+}
+
+WholeFileStatus readWholeFile(const char* path, ByteBlock& block) {
+    block = ByteBlock();
+    FileReader file;
+    const WholeFileStatus opened = file.open(path);
+    if (opened.result != WholeFileResult::ok) return opened;
+    // Not aligned: getColorData's callers may free the block from its start.
+    if (!block.allocate(file.size())) return {WholeFileResult::noMemory, 0};
+    adviseHugePages(block.data(), block.size());
+    const WholeFileStatus read = file.read(block.data(), block.size());
+    if (read.result != WholeFileResult::ok) block = ByteBlock();
+    return read;
 }
 
 namespace {

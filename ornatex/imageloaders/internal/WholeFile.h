@@ -4,6 +4,8 @@
 
 #include <ornatex/Refusal.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include <ornatex/ByteBlock.h>
@@ -23,6 +25,30 @@ enum class WholeFileResult {
 struct WholeFileStatus {
     WholeFileResult result = WholeFileResult::ok;
     int error = 0;  // errno of the failed call, for cannotOpen, noStatus and shortRead
+};
+
+// A file opened for reading in pieces, for a loader that reads the parts it
+// needs where they are needed instead of the whole file first. Its size is
+// taken once, at opening, as readWholeFile takes it; reads are unbuffered.
+class FileReader {
+public:
+    FileReader() = default;
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+    ~FileReader();
+
+    // Opens `path` with "rb" and takes its size: ok, or cannotOpen, noStatus
+    // or tooLarge as readWholeFile answers them (the file then closed).
+    WholeFileStatus open(const char* path);
+    std::uint64_t size() const { return size_; }
+    // Reads exactly `bytes` from `offset` on, or from where the last read
+    // ended when `offset` is negative. shortRead, with the system's reason,
+    // when the file gives fewer.
+    WholeFileStatus read(unsigned char* to, std::size_t bytes, std::int64_t offset = -1);
+
+private:
+    std::FILE* fp_ = nullptr;
+    std::uint64_t size_ = 0;
 };
 
 // Opens `path` with "rb", takes the size from the file-status query,

@@ -147,6 +147,31 @@ TEST(TgaLoader, ColorMapWarnsAndPixelsFollowTheMap) {
     EXPECT_EQ(data[2], 1);
 }
 
+// Images of about a megabyte, behind an ID and a colour map, with a
+// trailing byte after the pixels: every pixel arrives exchanged, wherever the
+// file's reads begin and end.
+TEST(TgaLoader, LargeImagesArriveWholeAndExchanged) {
+    TempDir dir;
+    for (unsigned depth : {24u, 32u}) {
+        SCOPED_TRACE(depth);
+        const unsigned width = 601, height = 457, bpp = depth / 8;
+        Bytes pixels(std::size_t(width) * height * bpp);
+        for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<unsigned char>(i * 7 + i / 251);
+        Bytes expected = pixels;
+        for (std::size_t i = 0; i < expected.size(); i += bpp) std::swap(expected[i], expected[i + 2]);
+        Bytes file = tga(2, width, height, depth, pixels, 9, 1, 5, 24);
+        file.push_back(0x77);
+        const std::string path = dir.write("large" + std::to_string(depth) + ".tga", file);
+        const texFormat format = depth == 32 ? texRGBA : texRGB;
+        Loaded raw, sub;
+        loadRaw(path, raw);
+        loadSub(path, sub);
+        EXPECT_EQ(raw.output, "Colormap not implemented....\n");
+        EXPECT_EQ(raw.texture.calls, Calls{imageCall(int(width), int(height), format, expected)});
+        EXPECT_EQ(sub.texture.calls, Calls{subImageCall(int(width), int(height), format, expected)});
+    }
+}
+
 TEST(TgaLoader, SubImageGoesToTexelZeroWithFourByteExchange) {
     TempDir dir;
     Loaded rgb, rgba;
