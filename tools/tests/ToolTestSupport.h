@@ -78,9 +78,9 @@ struct Captured {
 };
 
 // Runs the tool with the given argument string, keeping standard output and
-// standard error apart. `prefix` goes before the tool's command (a command
-// that runs it as another user, say).
-inline Captured runCaptured(const std::string& args, const std::string& prefix = std::string()) {
+// standard error apart. `tool` is the command that starts the tool (another
+// copy of it, run as another user, say).
+inline Captured runCaptured(const std::string& args, const std::string& tool = toolCommand()) {
 #if defined(_WIN32)
     const ornatextest::TempDir errDir;
     const std::string errPath = errDir.file("stderr.txt");
@@ -90,7 +90,7 @@ inline Captured runCaptured(const std::string& args, const std::string& prefix =
     if (fd < 0) throw std::runtime_error("mkstemp failed");
     close(fd);
 #endif
-    const RunResult r = runCommand(prefix + toolCommand() + " " + args + " 2>" + errPath);
+    const RunResult r = runCommand(tool + " " + args + " 2>" + errPath);
     Captured c;
     c.status = r.status;
     c.out = r.output;

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <sstream>
 #include <vector>
 
 #include "ToolTestSupport.h"
@@ -50,17 +51,37 @@ TEST(ToolCheckWalk, OneFileIsCountedInTheSingular) {
 
 namespace {
 
-// Runs the tool as an unprivileged user when the tests run as root (root
-// reads a folder of mode 000), through util-linux's setpriv. Empty when
-// there is no way to drop the privileges.
-std::string unprivilegedPrefix(bool& possible) {
+// The command that runs the tool as an unprivileged user when the tests run
+// as root (root reads a folder of mode 000), through util-linux's setpriv;
+// empty when there is no way to drop the privileges. That user may not reach
+// the build tree (a clone in a `mktemp -d` folder is private to root), so the
+// tool and the project's libraries it loads are copied into `dir`, which the
+// caller makes readable, and found there through LD_LIBRARY_PATH.
+std::string unprivilegedTool(const TempDir& dir, bool& possible) {
     possible = true;
-    if (geteuid() != 0) return "";
+    if (geteuid() != 0) return toolCommand();
     if (std::system("command -v setpriv >/dev/null 2>&1") != 0) {
         possible = false;
         return "";
     }
-    return "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    const fs::path tool = ORNATEX_TOOL;
+    const std::string buildRoot = tool.parent_path().parent_path().string() + "/";
+    const fs::path bin = dir.path / "bin";
+    fs::create_directories(bin);
+    fs::copy_file(tool, bin / tool.filename());
+    // ldd lines read "libornatex.so.0 => /path/to/libornatex.so.0 (0x...)".
+    std::istringstream libraries(runCommand("ldd " + tool.string()).output);
+    std::string line;
+    while (std::getline(libraries, line)) {
+        const std::size_t arrow = line.find(" => ");
+        if (arrow == std::string::npos) continue;
+        const std::string path = line.substr(arrow + 4, line.find(" (", arrow) - arrow - 4);
+        if (path.rfind(buildRoot, 0) == 0) fs::copy_file(path, bin / fs::path(path).filename());
+    }
+    for (const fs::directory_entry& e : fs::directory_iterator(bin)) chmod(e.path().c_str(), 0755);
+    chmod(bin.c_str(), 0755);
+    return "setpriv --reuid=65534 --regid=65534 --clear-groups env LD_LIBRARY_PATH=" + bin.string() + " " +
+           (bin / tool.filename()).string();
 }
 
 // The JSON report of `check --json` on the arguments, which must end with
@@ -280,13 +301,13 @@ TEST(ToolCheckWalk, JsonKeepsNamesThatAreNotUtf8) {
 }
 
 TEST(ToolCheckWalk, FolderAndFileWithoutPermissionFailTheRun) {
-    bool possible = false;
-    const std::string prefix = unprivilegedPrefix(possible);
-    if (!possible) GTEST_SKIP() << "running as root without setpriv: root reads a folder of mode 000";
     TempDir dir;
     // The unprivileged user must reach the tree through the temporary folder.
     fs::permissions(dir.path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                   fs::perms::others_read | fs::perms::others_exec);
+    bool possible = false;
+    const std::string tool = unprivilegedTool(dir, possible);
+    if (!possible) GTEST_SKIP() << "running as root without setpriv: root reads a folder of mode 000";
     const std::string root = dir.file("tree");
     fs::create_directories(root + "/open");
     fs::create_directories(root + "/shut");
@@ -298,7 +319,7 @@ TEST(ToolCheckWalk, FolderAndFileWithoutPermissionFailTheRun) {
     chmod((root + "/open/secret.rgb").c_str(), 0);
     chmod((root + "/shut").c_str(), 0);
 
-    const Captured r = runCaptured("check " + root, prefix);
+    const Captured r = runCaptured("check " + root, tool);
     chmod((root + "/shut").c_str(), 0755);  // so that the folder can be removed
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, root + "/open/secret.rgb: cannot read: Permission denied\n" + root +
@@ -307,7 +328,7 @@ TEST(ToolCheckWalk, FolderAndFileWithoutPermissionFailTheRun) {
     EXPECT_EQ(summaryCounts(r.out), (Counts{1, 0, 0, 2, 0})) << r.out;
 
     chmod((root + "/shut").c_str(), 0);
-    const Captured json = runCaptured("check --json " + root, prefix);
+    const Captured json = runCaptured("check --json " + root, tool);
     chmod((root + "/shut").c_str(), 0755);
     EXPECT_EQ(json.status, 1);
     const nlohmann::json report = nlohmann::json::parse(json.out);
