@@ -172,6 +172,12 @@ bool runDifferential(const std::uint8_t* data, std::size_t size) {
     } else if (imported.error.empty() || imported.error.find('\n') != std::string::npos) {
         disagree("import error line", 0, 0, 0, 0);
     }
+    // check's question, whether the file imports, asked without pixels.
+    options.keepPixels = false;
+    const tool::ImportedImage readable = tool::importImage(data, size, options);
+    if (readable.error != imported.error || (imported.ok() && (readable.width != imported.width ||
+                                                               readable.height != imported.height)))
+        disagree("readability", readable.width, readable.height, imported.width, imported.height);
 
     ornatex::DecodeLimits limits;
     limits.maxPixels = maxPixels;

@@ -180,7 +180,11 @@ FileReport examineFile(const std::string& path, std::FILE* trace, ornatex::Image
     report.code = image.refusal();
     if (report.ok) report.decodedChannels = image.format() == texRGBA ? 4 : 3;
     else report.error = image.error();
-    if (askConvert && !report.ok) report.convertible = importImage(bytes.data(), bytes.size()).ok();
+    if (askConvert && !report.ok) {
+        ImportOptions readability;
+        readability.keepPixels = false;  // only whether convert would read it
+        report.convertible = importImage(bytes.data(), bytes.size(), readability).ok();
+    }
     if (keep) *keep = std::move(image);
     return report;
 }

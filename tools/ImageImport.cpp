@@ -56,11 +56,12 @@ bool isPngSignature(const unsigned char* b, std::size_t size) {
 
 namespace {
 
-ImportedImage fromOurDecoder(ornatex::Image image) {
+ImportedImage fromOurDecoder(ornatex::Image image, bool keepPixels) {
     ImportedImage result;
     result.via = "ornatex";
     result.width = image.width();
     result.height = image.height();
+    if (!keepPixels) return result;
     result.channels = image.format() == texRGBA ? 4 : 3;
     result.pixels.adopt(std::move(image));
     return result;
@@ -70,15 +71,16 @@ ImportedImage fromOurDecoder(ornatex::Image image) {
 
 ImportedImage importImage(const unsigned char* data, std::size_t size, const ImportOptions& options) {
     ornatex::Image ours = ornatex::decode(data, size, options.limits);
-    if (ours.ok()) return fromOurDecoder(std::move(ours));
+    if (ours.ok()) return fromOurDecoder(std::move(ours), options.keepPixels);
     const ornatex::Refusal code = ours.refusal();
     // Too many pixels or no memory: no other reader would do better.
     if (code == ornatex::Refusal::tooLarge || code == ornatex::Refusal::noMemory)
         return importRefusal("ornatex", ours.error());
     const std::uint64_t maxPixels = options.limits.maxPixels;
-    if (isTiffSignature(data, size)) return readTiff(data, size, maxPixels, ours.error());
+    const bool keep = options.keepPixels;
+    if (isTiffSignature(data, size)) return readTiff(data, size, maxPixels, keep, ours.error());
     if (isSgiSignature(data, size)) {
-        if (options.sgiAnyChannels) return readSgiAnyChannels(data, size, maxPixels);
+        if (options.sgiAnyChannels) return readSgiAnyChannels(data, size, maxPixels, keep);
         return importRefusal("ornatex", ours.error());
     }
     // A TGA our decoder refused as cut short or inconsistent is no better
@@ -86,8 +88,8 @@ ImportedImage importImage(const unsigned char* data, std::size_t size, const Imp
     // grey, 16-bit) goes to stb_image.
     if (ornatex::formatOf(data, size) == ornatex::ImageFormat::tga && code != ornatex::Refusal::unsupported)
         return importRefusal("ornatex", ours.error());
-    if (importHasLibpng() && isPngSignature(data, size)) return readPng(data, size, maxPixels);
-    return readWithStb(data, size, maxPixels);
+    if (importHasLibpng() && isPngSignature(data, size)) return readPng(data, size, maxPixels, keep);
+    return readWithStb(data, size, maxPixels, keep);
 }
 
 ImportedImage importFile(const std::string& utf8Path, const ImportOptions& options) {

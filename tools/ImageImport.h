@@ -29,10 +29,15 @@ struct ImportOptions {
     bool sgiAnyChannels = true;
     // maxPixels applies to every reader; trace receives our decoders' text.
     ornatex::DecodeLimits limits;
+    // false when only whether the file imports is asked (check asks it for
+    // every refused file). The readers still decode what may be corrupt, a
+    // compressed stream say, but convert nothing: the result has its size,
+    // channels 0 and no pixels, and the same `error` as a full import.
+    bool keepPixels = true;
 };
 
 struct ImportedImage {
-    int width = 0, height = 0, channels = 0;  // channels 3 (RGB) or 4 (RGBA), 8 bits a sample
+    int width = 0, height = 0, channels = 0;  // channels 3 (RGB) or 4 (RGBA), 8 bits a sample; 0 without pixels
     PixelBytes pixels;                        // rows packed, bottom row first, left to right: as the engine shows them
     std::string via;                          // "ornatex", "libtiff", "libpng" or "stb_image": who read it
     std::string error;                        // empty when read; otherwise one line: why no reader could read it

@@ -16,6 +16,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -72,9 +73,10 @@ int prepare(png_structp png, png_infop info, std::uint64_t maxPixels, std::strin
 }
 
 // The decode itself, between setjmp and the last libpng call: only plain
-// locals here. `rows` and `out` are filled from outside this frame.
-bool decode(png_structp png, png_infop info, std::uint64_t maxPixels, std::string& limit,
-            std::vector<png_bytep>& rows, ImportedImage& out) {
+// locals here. `rows` and `out` are filled from outside this frame. Without
+// keepPixels every row is decoded into `scratch`, one row long.
+bool decode(png_structp png, png_infop info, std::uint64_t maxPixels, bool keepPixels, std::string& limit,
+            std::vector<png_bytep>& rows, std::vector<unsigned char>& scratch, ImportedImage& out) {
     if (setjmp(png_jmpbuf(png))) return false;
     const int channels = prepare(png, info, maxPixels, &limit);
     if (channels == 0) return false;
@@ -82,13 +84,18 @@ bool decode(png_structp png, png_infop info, std::uint64_t maxPixels, std::strin
     const png_uint_32 width = png_get_image_width(png, info), height = png_get_image_height(png, info);
     const std::size_t rowBytes = std::size_t(width) * std::size_t(channels);
     if (png_get_rowbytes(png, info) != rowBytes) png_error(png, "unexpected row size after conversion");
-    unsigned char* pixels = out.pixels.allocate(rowBytes * height);  // throws std::bad_alloc, not longjmp
-    rows.resize(height);
-    for (png_uint_32 y = 0; y < height; ++y) rows[y] = pixels + std::size_t(height - 1 - y) * rowBytes;
+    rows.resize(height);  // these allocations throw std::bad_alloc, not longjmp
+    if (keepPixels) {
+        unsigned char* pixels = out.pixels.allocate(rowBytes * height);
+        for (png_uint_32 y = 0; y < height; ++y) rows[y] = pixels + std::size_t(height - 1 - y) * rowBytes;
+    } else {
+        scratch.resize(rowBytes);
+        std::fill(rows.begin(), rows.end(), scratch.data());
+    }
     png_read_image(png, rows.data());
     out.width = int(width);
     out.height = int(height);
-    out.channels = channels;
+    out.channels = keepPixels ? channels : 0;
     return true;
 }
 
@@ -96,7 +103,7 @@ bool decode(png_structp png, png_infop info, std::uint64_t maxPixels, std::strin
 
 bool importHasLibpng() { return true; }
 
-ImportedImage readPng(const unsigned char* data, std::size_t size, std::uint64_t maxPixels) {
+ImportedImage readPng(const unsigned char* data, std::size_t size, std::uint64_t maxPixels, bool keepPixels) {
     PngReading reading{data, size, 0, ""};
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &reading, keepError, ignoreWarning);
     if (!png) return importRefusal(via, "no memory");
@@ -122,9 +129,10 @@ ImportedImage readPng(const unsigned char* data, std::size_t size, std::uint64_t
     result.via = via;
     std::string limit;
     std::vector<png_bytep> rows;
+    std::vector<unsigned char> scratch;
     bool read = false;
     try {
-        read = decode(png, info, maxPixels, limit, rows, result);
+        read = decode(png, info, maxPixels, keepPixels, limit, rows, scratch, result);
     } catch (const std::bad_alloc&) {
         png_destroy_read_struct(&png, &info, nullptr);
         return importRefusal(via, "no memory for the decoded image");
@@ -144,8 +152,8 @@ namespace tool {
 
 bool importHasLibpng() { return false; }
 
-ImportedImage readPng(const unsigned char* data, std::size_t size, std::uint64_t maxPixels) {
-    return readWithStb(data, size, maxPixels);
+ImportedImage readPng(const unsigned char* data, std::size_t size, std::uint64_t maxPixels, bool keepPixels) {
+    return readWithStb(data, size, maxPixels, keepPixels);
 }
 
 }  // namespace tool

@@ -9,7 +9,8 @@
 
 namespace tool {
 
-ImportedImage readSgiAnyChannels(const unsigned char* data, std::size_t size, std::uint64_t maxPixels) {
+ImportedImage readSgiAnyChannels(const unsigned char* data, std::size_t size, std::uint64_t maxPixels,
+                                 bool keepPixels) {
     ornatex::detail::SgiHeader header{};
     ornatex::detail::Outcome outcome = ornatex::detail::readSgiHeader(data, size, header);
     if (!outcome.ok()) return importRefusal("ornatex", outcome.reason);
@@ -26,6 +27,7 @@ ImportedImage readSgiAnyChannels(const unsigned char* data, std::size_t size, st
     result.via = "ornatex";
     result.width = int(header.width);
     result.height = int(header.height);
+    if (!keepPixels) return result;
     // The core delivers bottom row first, as the engine shows it.
     result.channels = expandToRgb(planes.data(), int(header.width), int(header.height), int(header.channels), false,
                                   result.pixels);

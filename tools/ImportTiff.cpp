@@ -393,11 +393,12 @@ bool rowsStayRows(TIFF* tif, const Layout& l) {
 constexpr std::uint64_t pixelsWorthAThread = std::uint64_t(1) << 20;
 
 // Decodes the strips into `out`, bottom row first, each row converted and
-// put where the Orientation shows it. Large images are read on every core,
-// each thread with its own handle on a run of strips. On failure `first`'s
-// error (or a helper's) says why.
+// put where the Orientation shows it; without keepPixels the strips are
+// decoded and dropped. Large images are read on every core, each thread
+// with its own handle on a run of strips. On failure `first`'s error (or a
+// helper's) says why.
 bool readStripsInPlace(Handle& first, const Layout& l, const unsigned char* data, std::size_t size,
-                       std::uint64_t maxPixels, ImportedImage& out) {
+                       std::uint64_t maxPixels, bool keepPixels, ImportedImage& out) {
     TIFF* const tif = first.tif.get();
     std::uint32_t rowsPerStrip = l.height;
     TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
@@ -410,8 +411,8 @@ bool readStripsInPlace(Handle& first, const Layout& l, const unsigned char* data
     const std::uint32_t strips = (l.height - 1) / rowsPerStrip + 1;
     out.width = int(l.width);
     out.height = int(l.height);
-    out.channels = l.alphaKind ? 4 : 3;
-    out.pixels.allocate(std::size_t(l.width) * l.height * out.channels);
+    out.channels = keepPixels ? (l.alphaKind ? 4 : 3) : 0;
+    if (keepPixels) out.pixels.allocate(std::size_t(l.width) * l.height * out.channels);
     const bool flipped = l.orientation == ORIENTATION_BOTRIGHT || l.orientation == ORIENTATION_BOTLEFT;
     const bool mirrored = l.orientation == ORIENTATION_TOPRIGHT || l.orientation == ORIENTATION_BOTRIGHT;
     const std::size_t outRowBytes = std::size_t(l.width) * out.channels;
@@ -423,7 +424,7 @@ bool readStripsInPlace(Handle& first, const Layout& l, const unsigned char* data
             const std::uint32_t y0 = s * rowsPerStrip, rows = std::min(rowsPerStrip, l.height - y0);
             const tmsize_t want = tmsize_t(rows * rowBytes);
             if (want > stripSize || TIFFReadEncodedStrip(handle, s, strip.data(), want) < 0) return false;
-            for (std::uint32_t r = 0; r < rows; ++r) {
+            for (std::uint32_t r = 0; r < rows && keepPixels; ++r) {
                 const std::uint32_t stored = y0 + r;  // from the top of the file
                 const std::uint32_t fromTop = flipped ? l.height - 1 - stored : stored;
                 unsigned char* row = out.pixels.data() + std::size_t(l.height - 1 - fromTop) * outRowBytes;
@@ -470,7 +471,8 @@ bool readStripsInPlace(Handle& first, const Layout& l, const unsigned char* data
 
 bool importHasLibtiff() { return true; }
 
-ImportedImage readTiff(const unsigned char* data, std::size_t size, std::uint64_t maxPixels, const std::string&) {
+ImportedImage readTiff(const unsigned char* data, std::size_t size, std::uint64_t maxPixels, bool keepPixels,
+                       const std::string&) {
     Handle first;
     if (!first.open(data, size, maxPixels)) return importRefusal(via, first.error);
     TIFF* const tif = first.tif.get();
@@ -503,10 +505,15 @@ ImportedImage readTiff(const unsigned char* data, std::size_t size, std::uint64_
     bool read = false;
     try {
         if (plainLayout(l) && rowsStayRows(tif, l)) {
-            read = readStripsInPlace(first, l, data, size, maxPixels, result);
+            read = readStripsInPlace(first, l, data, size, maxPixels, keepPixels, result);
         } else {
             read = plainLayout(l) ? readPlain(tif, l, stored, error) : readThroughRgba(tif, l, stored, error);
-            if (read) orientBottomUp(stored, l.orientation, result);
+            if (read && keepPixels) orientBottomUp(stored, l.orientation, result);
+            if (read && !keepPixels) {
+                const bool transposed = l.orientation >= ORIENTATION_LEFTTOP && l.orientation <= ORIENTATION_LEFTBOT;
+                result.width = int(transposed ? l.height : l.width);
+                result.height = int(transposed ? l.width : l.height);
+            }
         }
     } catch (const std::bad_alloc&) {
         return importRefusal(via, "no memory for the decoded image");
@@ -523,7 +530,7 @@ namespace tool {
 
 bool importHasLibtiff() { return false; }
 
-ImportedImage readTiff(const unsigned char*, std::size_t, std::uint64_t, const std::string& ourReason) {
+ImportedImage readTiff(const unsigned char*, std::size_t, std::uint64_t, bool, const std::string& ourReason) {
     return importRefusal("ornatex", ourReason + "; reading it needs libtiff, which this build does not have");
 }
 

@@ -16,10 +16,23 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
+// Every import here also asks the question `check` asks, whether the file
+// imports, without pixels: the answer and its reason must be the full
+// import's.
 tool::ImportedImage import(const Bytes& b, std::uint64_t maxPixels = std::uint64_t(1) << 28) {
     tool::ImportOptions options;
     options.limits.maxPixels = maxPixels;
-    return tool::importImage(b.data(), b.size(), options);
+    tool::ImportedImage full = tool::importImage(b.data(), b.size(), options);
+    options.keepPixels = false;
+    const tool::ImportedImage readable = tool::importImage(b.data(), b.size(), options);
+    EXPECT_EQ(readable.error, full.error);
+    EXPECT_EQ(readable.via, full.via);
+    EXPECT_TRUE(readable.pixels.empty());
+    if (full.ok()) {
+        EXPECT_EQ(readable.width, full.width);
+        EXPECT_EQ(readable.height, full.height);
+    }
+    return full;
 }
 
 // An 18-byte TGA header with the given image type, size, depth and descriptor.
@@ -234,6 +247,26 @@ TEST(ImportTga, DataCutShortIsRefusedInOneLine) {
         EXPECT_NE(image.error.find("TGA"), std::string::npos) << image.error;
         EXPECT_EQ(image.error.find('\n'), std::string::npos);
     }
+}
+
+// What stb_image itself would refuse after its header test, refused before
+// it runs, so that asking whether a file imports needs no decode.
+TEST(ImportTga, WhatStbImageRefusesAfterItsHeaderIsRefusedFirst) {
+    // A colour map of no entries, indices into it.
+    Bytes mapped = {0, 1, 1, 0, 0, 0, 0, 24, 0, 0, 0, 0, 2, 0, 1, 0, 8, 0};
+    EXPECT_EQ(import(cat(mapped, {0, 0})).error, "TGA colour map of 0 entries");
+    // 65535 x 8193 pixels of 4 bytes, more than an int counts; every pixel
+    // is in the file, as runs of 128, and within the pixel limit given.
+    Bytes big = tgaHeader(10, 0xff, 1, 32, 0);
+    big[13] = 0xff;  // width 65535
+    big[15] = 0x20;  // height 8193
+    const std::uint64_t pixels = 65535ull * 8193;
+    const std::size_t runs = std::size_t(pixels / 128), tail = std::size_t(pixels % 128);
+    big.reserve(big.size() + 5 * (runs + 1));
+    for (std::size_t r = 0; r < runs; ++r) big.insert(big.end(), {0xff, 1, 2, 3, 4});
+    big.insert(big.end(), {static_cast<unsigned char>(0x80 | (tail - 1)), 1, 2, 3, 4});
+    EXPECT_EQ(import(big, std::uint64_t(1) << 30).error,
+              "65535 x 8193 pixels, more bytes than stb_image decodes at once");
 }
 
 // An SGI header (512 bytes) of the given storage, size and channels.
