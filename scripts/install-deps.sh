@@ -10,8 +10,10 @@
 set -euo pipefail
 
 # The Mesa drivers are what velkin renders with, in a window or offscreen.
-# libtiff-dev: the tool's import step reads TIFF variants through it.
-build_pkgs=(cmake ninja-build g++ pkg-config libsdl2-dev libgl-dev libegl-dev libtiff-dev
+# libtiff-dev: the tool's import step reads TIFF variants through it; libpng-dev
+# and libdeflate-dev: it reads PNG through libpng, the image data inflated by
+# libdeflate.
+build_pkgs=(cmake ninja-build g++ pkg-config libsdl2-dev libgl-dev libegl-dev libtiff-dev libdeflate-dev
             libpng-dev libstb-dev nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
             libgl1-mesa-dri libglx-mesa0 libegl-mesa0)
 # Peers for benchmarks and interoperability, the end-to-end test under Xvfb,

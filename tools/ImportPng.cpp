@@ -9,12 +9,27 @@
 // stb_image, chunk CRCs and the image data's Adler-32 are not checked, and a palette index past the PLTE
 // chunk's entries reads black (libpng's palette is padded with black).
 //
-// Rows are decoded straight into their place, bottom row first.
+// Rows are decoded straight into their place, bottom row first. Where the
+// build has libdeflate, the image data is inflated by it first
+// (PngPreinflate.h).
 #include "ImportReaders.h"
 
 #if defined(ORNATEX_HAVE_LIBPNG)
 
 #include <png.h>
+
+#if defined(ORNATEX_HAVE_LIBDEFLATE)
+#include "PngPreinflate.h"
+#else
+namespace tool {
+// Without libdeflate libpng reads every file as it is.
+class PngPreinflate {
+public:
+    bool prepare(const unsigned char*, std::size_t, std::uint64_t) { return false; }
+    std::size_t read(unsigned char*, std::size_t) { return 0; }
+};
+}  // namespace tool
+#endif
 
 #include <algorithm>
 #include <csetjmp>
@@ -36,10 +51,15 @@ struct PngReading {
     std::size_t size;
     std::size_t at;
     char error[200];
+    PngPreinflate* preinflated;  // the file with its image data inflated ahead, or null
 };
 
 void readBytes(png_structp png, png_bytep out, png_size_t want) {
     auto* r = static_cast<PngReading*>(png_get_io_ptr(png));
+    if (r->preinflated) {
+        if (r->preinflated->read(out, want) != want) png_error(png, "the file ends before the image does");
+        return;
+    }
     if (want > r->size - r->at) png_error(png, "the file ends before the image does");
     std::memcpy(out, r->data + r->at, want);
     r->at += want;
@@ -104,7 +124,14 @@ bool decode(png_structp png, png_infop info, std::uint64_t maxPixels, bool keepP
 bool importHasLibpng() { return true; }
 
 ImportedImage readPng(const unsigned char* data, std::size_t size, std::uint64_t maxPixels, bool keepPixels) {
-    PngReading reading{data, size, 0, ""};
+    PngPreinflate preinflated;
+    bool ahead = false;
+    try {
+        ahead = preinflated.prepare(data, size, maxPixels);
+    } catch (const std::bad_alloc&) {
+        ahead = false;  // libpng reads the file as it is, needing less
+    }
+    PngReading reading{data, size, 0, "", ahead ? &preinflated : nullptr};
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &reading, keepError, ignoreWarning);
     if (!png) return importRefusal(via, "no memory");
     png_infop info = png_create_info_struct(png);

@@ -11,6 +11,9 @@
 
 #include "ImageImport.h"
 #include "PixelConvert.h"
+#if defined(ORNATEX_HAVE_LIBDEFLATE)
+#include "PngPreinflate.h"
+#endif
 
 namespace {
 
@@ -109,12 +112,13 @@ void pngChunk(Bytes& png, const char* type, const Bytes& data) {
 }
 
 Bytes png(unsigned width, unsigned height, unsigned depth, unsigned colourType, const Bytes& rows,
-          const std::vector<std::pair<const char*, Bytes>>& chunks = {}) {
+          const std::vector<std::pair<const char*, Bytes>>& chunks = {}, unsigned interlace = 0) {
     Bytes out = {0x89, 'P', 'N', 'G', 13, 10, 26, 10};
     Bytes ihdr;
     putBig32(ihdr, width);
     putBig32(ihdr, height);
-    ihdr.insert(ihdr.end(), {static_cast<unsigned char>(depth), static_cast<unsigned char>(colourType), 0, 0, 0});
+    ihdr.insert(ihdr.end(), {static_cast<unsigned char>(depth), static_cast<unsigned char>(colourType), 0, 0,
+                             static_cast<unsigned char>(interlace)});
     pngChunk(out, "IHDR", ihdr);
     for (const auto& chunk : chunks) pngChunk(out, chunk.first, chunk.second);
     Bytes z = {0x78, 0x01};
@@ -469,6 +473,71 @@ TEST(ImportPng, SixteenBitSamplesRoundToNearestForEveryValue) {
     }
     EXPECT_EQ(wrong, 0u);
 }
+
+#if defined(ORNATEX_HAVE_LIBDEFLATE)
+// The file as PngPreinflate rewrites it for libpng, or nothing when it
+// leaves the file as it is.
+Bytes preinflated(const Bytes& file) {
+    tool::PngPreinflate p;
+    if (!p.prepare(file.data(), file.size(), std::uint64_t(1) << 28)) return {};
+    Bytes out;
+    unsigned char buffer[1000];
+    for (std::size_t n; (n = p.read(buffer, sizeof buffer)) > 0;) out.insert(out.end(), buffer, buffer + n);
+    return out;
+}
+
+// The IDAT chunk of a one-IDAT file split in two after `at` data bytes.
+Bytes splitIdat(const Bytes& file, std::size_t at, const Bytes& between = {}) {
+    std::size_t chunk = 8;
+    while (!std::equal(file.begin() + long(chunk + 4), file.begin() + long(chunk + 8), "IDAT"))
+        chunk += 12 + ((std::size_t(file[chunk]) << 24) | (std::size_t(file[chunk + 1]) << 16) |
+                       (std::size_t(file[chunk + 2]) << 8) | file[chunk + 3]);
+    const std::size_t length = (std::size_t(file[chunk + 2]) << 8) | file[chunk + 3];
+    Bytes out(file.begin(), file.begin() + long(chunk));
+    pngChunk(out, "IDAT", Bytes(file.begin() + long(chunk + 8), file.begin() + long(chunk + 8 + at)));
+    if (!between.empty()) pngChunk(out, "tEXt", between);
+    pngChunk(out, "IDAT", Bytes(file.begin() + long(chunk + 8 + at), file.begin() + long(chunk + 8 + length)));
+    out.insert(out.end(), file.begin() + long(chunk + 12 + length), file.end());
+    return out;
+}
+
+TEST(ImportPng, ImageDataIsInflatedAheadOnlyWhereZlibWouldAgree) {
+    // 3 x 3 grey, Adam7: each pass's pixels numbered 10 x pass + k. Passes
+    // 2 and 3 are empty at this size.
+    const Bytes passes = {0, 10, 0, 40, 0, 50, 51, 0, 60, 0, 61, 0, 70, 71, 72};
+    const Bytes interlaced = png(3, 3, 8, 0, passes, {}, 1);
+    const Bytes rewritten = preinflated(interlaced);
+    ASSERT_FALSE(rewritten.empty());
+    EXPECT_EQ(preinflated(rewritten).size(), rewritten.size());  // a plain PNG in turn
+    const tool::ImportedImage image = import(interlaced);
+    ASSERT_TRUE(image.ok()) << image.error;
+    const Bytes seen = {50, 61, 51, 70, 71, 72, 10, 60, 40};  // bottom row first
+    Bytes grey;
+    for (std::size_t i = 0; i < image.pixels.size(); i += 3) grey.push_back(image.pixels[i]);
+    EXPECT_EQ(grey, seen);
+    EXPECT_EQ(import(rewritten).pixels, Bytes(image.pixels.begin(), image.pixels.end()));
+
+    // IDAT in two chunks: joined; with a chunk between them: left to libpng.
+    const Bytes plain = png(2, 2, 8, 2, {0, 1, 2, 3, 4, 5, 6, 0, 7, 8, 9, 10, 11, 12});
+    const tool::ImportedImage whole = import(plain);
+    ASSERT_TRUE(whole.ok()) << whole.error;
+    const Bytes wholePixels(whole.pixels.begin(), whole.pixels.end());
+    EXPECT_EQ(wholePixels, (Bytes{7, 8, 9, 10, 11, 12, 1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(import(preinflated(splitIdat(plain, 9))).pixels, wholePixels);
+    EXPECT_TRUE(preinflated(splitIdat(plain, 9, {'a', 0, 'b'})).empty());
+    // A smaller window than 32 KiB (zlib would refuse a longer distance),
+    // a wrong Adler-32 (libpng is told to read past it): left to libpng.
+    Bytes smallWindow = plain;
+    const std::size_t cmf = 8 + 25 + 8;  // signature, IHDR, IDAT's length and type
+    smallWindow[cmf] = 0x48;
+    smallWindow[cmf + 1] = 0x0d;  // (0x48 x 256 + 0x0d) % 31 == 0
+    EXPECT_TRUE(preinflated(smallWindow).empty());
+    Bytes badSum = plain;
+    badSum[badSum.size() - 12 - 4 - 2] ^= 0x5a;
+    EXPECT_TRUE(preinflated(badSum).empty());
+    EXPECT_EQ(import(badSum).pixels, wholePixels);
+}
+#endif
 
 TEST(ImportPng, ColourKeysPalettesAndShortFiles) {
     // Grey 3 x 1 with tRNS key 20: alpha 0 exactly where the key is.
