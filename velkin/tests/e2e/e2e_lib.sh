@@ -25,12 +25,18 @@ e2e_fail() {
         echo "the program's standard error:" >&2
         tail -n 20 "$E2E_ERR" >&2
     fi
+    # Where the program says why it stopped ("Exception: ...").
+    if [ -s "${E2E_OUT:-}" ]; then
+        echo "the end of the program's standard output:" >&2
+        tail -n 5 "$E2E_OUT" >&2
+    fi
     if [ -n "${E2E_PID:-}" ] && kill -0 "$E2E_PID" 2>/dev/null; then kill -TERM "$E2E_PID" 2>/dev/null; fi
     exit 1
 }
 
 # e2e_start <program> <stdout file>: starts the program; sets E2E_PID.
 e2e_start() {
+    E2E_OUT=$2
     E2E_ERR=$2.err
     "$1" >"$2" 2>"$E2E_ERR" &
     E2E_PID=$!

@@ -55,4 +55,27 @@ fi
 
 # A user's authorisation file has no entry for this display; clients need none.
 unset XAUTHORITY WAYLAND_DISPLAY
+
+# The command starts only once a client has been served: a program that
+# finds no display fails at once, and on a machine busy beyond its cores a
+# server that has reported its number has been seen to refuse the first
+# client.
+served=
+for _ in $(seq 300); do
+    if DISPLAY=:$display xdotool getdisplaygeometry >/dev/null 2>&1; then
+        served=1
+        break
+    fi
+    if ! kill -0 "$server_pid" 2>/dev/null; then
+        echo "xvfb_session: Xvfb ended before it served a client:" >&2
+        cat "$work/server.log" >&2
+        exit 1
+    fi
+    sleep 0.1
+done
+if [ -z "$served" ]; then
+    echo "xvfb_session: Xvfb on :$display served no client within 30 s:" >&2
+    cat "$work/server.log" >&2
+    exit 1
+fi
 DISPLAY=:$display "$@"
