@@ -33,25 +33,31 @@ trap 'exit 130' INT
 Xvfb -displayfd 3 -nolisten tcp $server_args 3>"$work/display" >"$work/server.log" 2>&1 &
 server_pid=$!
 
+# server_until <what> <check command...>: polls the check every 0.1 s until
+# it succeeds; fails with the server's log when the server ends first or
+# 30 s pass.
+server_until() {
+    local what=$1 deadline=$((SECONDS + 30))
+    shift
+    until "$@"; do
+        if ! kill -0 "$server_pid" 2>/dev/null; then
+            echo "xvfb_session: Xvfb ended before it could $what:" >&2
+            cat "$work/server.log" >&2
+            exit 1
+        fi
+        if [ "$SECONDS" -ge "$deadline" ]; then
+            echo "xvfb_session: Xvfb did not $what within 30 s:" >&2
+            cat "$work/server.log" >&2
+            exit 1
+        fi
+        sleep 0.1
+    done
+}
+
 # The display number arrives, ending with a newline, once the server is ready.
-display=
-for _ in $(seq 300); do
-    if grep -q '^[0-9][0-9]*$' "$work/display" 2>/dev/null; then
-        display=$(head -n1 "$work/display")
-        break
-    fi
-    if ! kill -0 "$server_pid" 2>/dev/null; then
-        echo "xvfb_session: Xvfb ended before it was ready:" >&2
-        cat "$work/server.log" >&2
-        exit 1
-    fi
-    sleep 0.1
-done
-if [ -z "$display" ]; then
-    echo "xvfb_session: Xvfb was not ready within 30 s:" >&2
-    cat "$work/server.log" >&2
-    exit 1
-fi
+display_reported() { grep -q '^[0-9][0-9]*$' "$work/display" 2>/dev/null; }
+server_until "report its display" display_reported
+display=$(head -n1 "$work/display")
 
 # A user's authorisation file has no entry for this display; clients need none.
 unset XAUTHORITY WAYLAND_DISPLAY
@@ -60,22 +66,6 @@ unset XAUTHORITY WAYLAND_DISPLAY
 # finds no display fails at once, and on a machine busy beyond its cores a
 # server that has reported its number has been seen to refuse the first
 # client.
-served=
-for _ in $(seq 300); do
-    if DISPLAY=:$display xdotool getdisplaygeometry >/dev/null 2>&1; then
-        served=1
-        break
-    fi
-    if ! kill -0 "$server_pid" 2>/dev/null; then
-        echo "xvfb_session: Xvfb ended before it served a client:" >&2
-        cat "$work/server.log" >&2
-        exit 1
-    fi
-    sleep 0.1
-done
-if [ -z "$served" ]; then
-    echo "xvfb_session: Xvfb on :$display served no client within 30 s:" >&2
-    cat "$work/server.log" >&2
-    exit 1
-fi
+client_served() { DISPLAY=:$display xdotool getdisplaygeometry >/dev/null 2>&1; }
+server_until "serve a client" client_served
 DISPLAY=:$display "$@"
